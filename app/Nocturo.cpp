@@ -1,0 +1,33 @@
+#include "app/Nocturo.h"
+
+namespace nocturo {
+
+Nocturo::Nocturo(SettingsStore& store, std::string resourceDir, double startTime)
+    : store_(store), runLoop_(startTime), images_(std::move(resourceDir)),
+      controller_(std::make_unique<NocturoAppDelegate>(
+          Services{application_, runLoop_, store_, images_})) {}
+
+// The controller goes first: it stops its timer and cancels its delayed calls while the
+// views it refers to still stand.
+Nocturo::~Nocturo() { controller_.reset(); }
+
+ClassRegistry Nocturo::classRegistry() {
+    ClassRegistry registry;
+    registry.add("TransitionView", [] { return std::make_unique<TransitionView>(); });
+    registry.add("MyTouchView", [] { return std::make_unique<MyTouchView>(); });
+    registry.add("AccelController", [] { return std::make_unique<AccelController>(); });
+    return registry;
+}
+
+int Nocturo::launch(int argc, char** argv) {
+    if (launched_)
+        return 0;
+    ClassRegistry registry = classRegistry();
+    InterfaceLoader loader(registry, images_);
+    interface_ = loader.loadFile(images_.resourceDir() + "/" + interfaceFileName, *controller_);
+    interface_.window()->setRunLoop(&runLoop_);
+    launched_ = true;
+    return applicationMain(argc, argv, application_, *controller_);
+}
+
+} // namespace nocturo

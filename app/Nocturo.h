@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/NocturoAppDelegate.h"
+#include "platform/InterfaceLoader.h"
+
+namespace nocturo {
+
+// One run of the application: its run loop, pictures, interface and controller. The settings
+// store belongs to the front end and outlives it, as stored settings outlive a process.
+class Nocturo {
+public:
+    static inline const std::string interfaceFileName = "MainWindow.json";
+
+    Nocturo(SettingsStore& store, std::string resourceDir, double startTime = 0.0);
+    ~Nocturo();
+    Nocturo(const Nocturo&) = delete;
+    Nocturo& operator=(const Nocturo&) = delete;
+
+    // Loads the interface file and runs the process entry, which launches the controller.
+    // Throws InterfaceError, naming the file, the entry and the fault, when the file is bad.
+    int launch(int argc = 0, char** argv = nullptr);
+    bool isLaunched() const { return launched_; }
+
+    RunLoop& runLoop() { return runLoop_; }
+    Application& application() { return application_; }
+    ImageLibrary& images() { return images_; }
+    SettingsStore& store() { return store_; }
+    NocturoAppDelegate& controller() { return *controller_; }
+    const Interface& interface() const { return interface_; }
+    Window* window() const { return interface_.window(); }
+
+    // The classes of this application that an interface file may name.
+    static ClassRegistry classRegistry();
+
+private:
+    SettingsStore& store_;
+    RunLoop runLoop_;
+    Application application_;
+    ImageLibrary images_;
+    std::unique_ptr<NocturoAppDelegate> controller_;
+    Interface interface_;
+    bool launched_ = false;
+};
+
+} // namespace nocturo

@@ -1,0 +1,205 @@
+#include "frontends/sim/Simulator.h"
+
+#include <fstream>
+#include <functional>
+#include <istream>
+#include <map>
+#include <ostream>
+
+#include "frontends/sim/Parse.h"
+
+namespace nocturo {
+
+Simulator::Simulator(SettingsStore& store, std::string resourceDir)
+    : store_(store), resourceDir_(std::move(resourceDir)) {}
+
+Simulator::~Simulator() = default;
+
+void Simulator::requireLaunched(const std::string& command) const {
+    if (!app_)
+        throw ScriptError("'" + command + "' needs a launched application (use 'launch' first)");
+}
+
+int Simulator::run(std::istream& script, std::ostream& out, std::ostream& err) {
+    std::string line;
+    int number = 0;
+    while (std::getline(script, line)) {
+        ++number;
+        try {
+            execute(line, out);
+        } catch (const std::exception& e) {
+            out.flush();
+            err << "line " << number << ": " << e.what() << "\n";
+            return 2;
+        }
+    }
+    return 0;
+}
+
+void Simulator::execute(const std::string& line, std::ostream& out) {
+    std::vector<std::string> w = parse::words(line);
+    if (w.empty() || w[0][0] == '#')
+        return;
+    const std::string& command = w[0];
+    auto arity = [&](std::size_t n, const char* usage) {
+        if (w.size() != n)
+            throw ScriptError(std::string("usage: ") + usage);
+    };
+
+    if (command == "store") {
+        doStore(w);
+    } else if (command == "launch") {
+        arity(1, "launch");
+        if (app_)
+            throw ScriptError("the application is already running (use 'quit' first)");
+        auto app = std::make_unique<Nocturo>(store_, resourceDir_, clock_);
+        try {
+            app->launch();
+        } catch (const InterfaceError& e) {
+            throw ScriptError(std::string("launch failed: ") + e.what());
+        }
+        app_ = std::move(app);
+    } else if (command == "quit") {
+        arity(1, "quit");
+        requireLaunched(command);
+        app_.reset();
+    } else if (command == "wait") {
+        arity(2, "wait SECONDS");
+        double s = parse::seconds(w[1], "the time to wait");
+        clock_ += s;
+        if (app_)
+            app_->runLoop().advanceTo(clock_);
+    } else if (command == "touch") {
+        doTouch(w);
+    } else if (command == "control") {
+        doControl(w);
+    } else if (command == "press") {
+        doPress(w);
+    } else if (command == "call") {
+        doCall(w);
+    } else if (command == "dump") {
+        arity(1, "dump");
+        requireLaunched(command);
+        out << dump() << "\n";
+    } else if (command == "render") {
+        if (w.size() != 2 && w.size() != 3)
+            throw ScriptError("usage: render FILE.png [SCALE]");
+        requireLaunched(command);
+        float scale = w.size() == 3 ? parse::finiteFloat(w[2], "the scale") : 1.0f;
+        if (scale < 0.25f || scale > 4.0f)
+            throw ScriptError("the scale must lie from 0.25 to 4");
+        if (!pngWriter_)
+            throw ScriptError("this build has no renderer");
+        pngWriter_(*app_, w[1], scale);
+    } else {
+        throw ScriptError("unknown command '" + command + "'");
+    }
+}
+
+void Simulator::doStore(const std::vector<std::string>& w) {
+    if (w.size() != 3)
+        throw ScriptError("usage: store KEY VALUE");
+    if (app_)
+        throw ScriptError("'store' comes before 'launch'");
+    const std::string& text = w[2];
+    if (text == "true" || text == "false") {
+        store_.setBool(w[1], text == "true");
+    } else if (text.find_first_of(".eE") != std::string::npos || text == "nan" || text == "inf") {
+        store_.setFloat(w[1], parse::finiteFloat(text, "the value"));
+    } else {
+        std::int64_t v = parse::integer(text, "the value");
+        store_.setObject(w[1], v);
+    }
+}
+
+void Simulator::doTouch(const std::vector<std::string>& w) {
+    if (w.size() < 2)
+        throw ScriptError("usage: touch down|move|up X Y, or touch cancel");
+    requireLaunched("touch");
+    Window* window = app_->window();
+    const std::string& phase = w[1];
+    if (phase == "cancel") {
+        if (w.size() != 2)
+            throw ScriptError("usage: touch cancel");
+        if (!window->hasTouch(fingerId))
+            throw ScriptError("no finger is down");
+        window->touchCancel(fingerId);
+        return;
+    }
+    if (w.size() != 4)
+        throw ScriptError("usage: touch " + phase + " X Y");
+    Point p{parse::finiteFloat(w[2], "X"), parse::finiteFloat(w[3], "Y")};
+    if (phase == "down") {
+        if (window->hasTouch(fingerId))
+            throw ScriptError("the finger is already down");
+        window->touchDown(fingerId, p);
+    } else if (phase == "move" || phase == "up") {
+        if (!window->hasTouch(fingerId))
+            throw ScriptError("no finger is down");
+        if (phase == "move")
+            window->touchMove(fingerId, p);
+        else
+            window->touchUp(fingerId, p);
+    } else {
+        throw ScriptError("a touch is down, move, up or cancel, not '" + phase + "'");
+    }
+}
+
+namespace {
+Control* reachableControl(Nocturo& app, const std::string& name) {
+    Object* object = app.interface().find(name);
+    if (!object)
+        throw ScriptError("no control is called '" + name + "'");
+    auto* control = dynamic_cast<Control*>(object);
+    if (!control)
+        throw ScriptError("'" + name + "' is not a control");
+    if (!control->isReachable())
+        throw ScriptError("'" + name + "' is hidden or not on the screen now shown");
+    if (!control->isEnabled())
+        throw ScriptError("'" + name + "' is disabled");
+    return control;
+}
+} // namespace
+
+void Simulator::doControl(const std::vector<std::string>& w) {
+    if (w.size() != 3)
+        throw ScriptError("usage: control NAME VALUE");
+    requireLaunched("control");
+    Control* control = reachableControl(*app_, w[1]);
+    const std::string& value = w[2];
+    if (auto* segmented = dynamic_cast<SegmentedControl*>(control)) {
+        std::int64_t index = parse::integer(value, "the segment");
+        if (index < 0 || index >= segmented->numberOfSegments())
+            throw ScriptError("'" + w[1] + "' has segments 0 to " +
+                              std::to_string(segmented->numberOfSegments() - 1));
+        segmented->choose(static_cast<int>(index));
+    } else if (auto* sw = dynamic_cast<Switch*>(control)) {
+        sw->flip(parse::onOff(value, "a switch"));
+    } else if (auto* slider = dynamic_cast<Slider*>(control)) {
+        slider->slide(parse::finiteFloat(value, "the slider's value"));
+    } else {
+        throw ScriptError("'" + w[1] + "' is a button: use 'press ACTION'");
+    }
+}
+
+void Simulator::doPress(const std::vector<std::string>& w) {
+    if (w.size() != 2)
+        throw ScriptError("usage: press ACTION");
+    requireLaunched("press");
+    bool exists = false;
+    for (const auto& object : app_->interface().objects()) {
+        auto* button = dynamic_cast<Button*>(object.get());
+        if (!button || button->actionName() != w[1])
+            continue;
+        exists = true;
+        if (button->isReachable() && button->isEnabled()) {
+            button->press();
+            return;
+        }
+    }
+    if (!exists)
+        throw ScriptError("no button sends '" + w[1] + "'");
+    throw ScriptError("no button that sends '" + w[1] + "' is on the screen now shown");
+}
+
+} // namespace nocturo

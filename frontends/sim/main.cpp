@@ -1,0 +1,54 @@
+// nocturo-sim: Nocturo without a screen, on a virtual clock, driven by a script of events.
+
+#include <cstring>
+#include <fstream>
+#include <iostream>
+
+#include "frontends/sim/Simulator.h"
+
+#ifndef NOCTURO_RESOURCE_DIR
+#define NOCTURO_RESOURCE_DIR "resources"
+#endif
+
+namespace {
+void usage(std::ostream& out) {
+    out << "usage: nocturo-sim [--resources DIR] [SCRIPT]\n"
+           "Reads one command a line from SCRIPT, or from standard input:\n"
+           "  store KEY VALUE | launch | quit | wait SECONDS | dump\n"
+           "  touch down|move|up X Y | touch cancel\n"
+           "  control NAME VALUE | press ACTION | call SELECTOR [ARG...]\n";
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string resources = NOCTURO_RESOURCE_DIR;
+    const char* scriptPath = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            usage(std::cout);
+            return 0;
+        } else if (!std::strcmp(argv[i], "--resources") && i + 1 < argc) {
+            resources = argv[++i];
+        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+            std::cerr << "nocturo-sim: unknown option " << argv[i] << "\n";
+            usage(std::cerr);
+            return 2;
+        } else if (!scriptPath) {
+            scriptPath = argv[i];
+        } else {
+            usage(std::cerr);
+            return 2;
+        }
+    }
+
+    nocturo::MemorySettingsStore store;
+    nocturo::Simulator simulator(store, resources);
+    if (!scriptPath || !std::strcmp(scriptPath, "-"))
+        return simulator.run(std::cin, std::cout, std::cerr);
+    std::ifstream script(scriptPath);
+    if (!script) {
+        std::cerr << "nocturo-sim: cannot read " << scriptPath << "\n";
+        return 2;
+    }
+    return simulator.run(script, std::cout, std::cerr);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace nocturo {
+
+// One stored value: an integer, a float or a boolean.
+using SettingValue = std::variant<std::int64_t, float, bool>;
+
+// The per-user key-value store of the application's settings. Readers of a key that was never
+// written get zero (or false); numbers read across their kinds the way stored numbers do.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    virtual std::optional<SettingValue> objectForKey(const std::string& key) const = 0;
+    virtual void setObject(const std::string& key, SettingValue value) = 0;
+    virtual std::map<std::string, SettingValue> dictionary() const = 0;
+
+    float floatForKey(const std::string& key) const;
+    std::int64_t integerForKey(const std::string& key) const;
+    bool boolForKey(const std::string& key) const;
+    void setInteger(const std::string& key, std::int32_t value) { setObject(key, std::int64_t{value}); }
+    void setFloat(const std::string& key, float value) { setObject(key, value); }
+    void setBool(const std::string& key, bool value) { setObject(key, value); }
+};
+
+// A store that lives as long as the process.
+class MemorySettingsStore : public SettingsStore {
+public:
+    std::optional<SettingValue> objectForKey(const std::string& key) const override;
+    void setObject(const std::string& key, SettingValue value) override;
+    std::map<std::string, SettingValue> dictionary() const override { return values_; }
+
+private:
+    std::map<std::string, SettingValue> values_;
+};
+
+} // namespace nocturo
