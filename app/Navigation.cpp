@@ -74,6 +74,8 @@ void NocturoAppDelegate::flashScrollBar() {
         settingsScrollView->flashScrollIndicators();
 }
 
-void NocturoAppDelegate::switchHelp(void*) { services_.application.openURL(helpAddress); }
+void NocturoAppDelegate::switchHelp(void*) {
+    services_.application.openURL(helpAddress);
+}
 
 } // namespace nocturo

@@ -4,12 +4,15 @@ namespace nocturo {
 
 Nocturo::Nocturo(SettingsStore& store, std::string resourceDir, double startTime)
     : store_(store), runLoop_(startTime), images_(std::move(resourceDir)),
-      controller_(std::make_unique<NocturoAppDelegate>(
-          Services{application_, runLoop_, store_, images_})) {}
+      controller_(
+          std::make_unique<NocturoAppDelegate>(Services{application_, runLoop_, store_, images_})) {
+}
 
 // The controller goes first: it stops its timer and cancels its delayed calls while the
 // views it refers to still stand.
-Nocturo::~Nocturo() { controller_.reset(); }
+Nocturo::~Nocturo() {
+    controller_.reset();
+}
 
 ClassRegistry Nocturo::classRegistry() {
     ClassRegistry registry;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <memory>
-#include <string>
-
 #include "app/NocturoAppDelegate.h"
 #include "platform/InterfaceLoader.h"
+
+#include <memory>
+#include <string>
 
 namespace nocturo {
 

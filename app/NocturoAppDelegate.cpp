@@ -43,9 +43,10 @@ void NocturoAppDelegate::applicationDidFinishLaunching(Application& application)
         settingsScrollView->setScrollEnabled(true);
     }
 
-    for (Control* c : {static_cast<Control*>(spotColorSelector), static_cast<Control*>(lightModeSelector),
-                       static_cast<Control*>(offModeSelector), static_cast<Control*>(sampleSelector),
-                       static_cast<Control*>(stripSizeSelector), static_cast<Control*>(helpSelector)})
+    for (Control* c :
+         {static_cast<Control*>(spotColorSelector), static_cast<Control*>(lightModeSelector),
+          static_cast<Control*>(offModeSelector), static_cast<Control*>(sampleSelector),
+          static_cast<Control*>(stripSizeSelector), static_cast<Control*>(helpSelector)})
         if (c)
             c->setTintColor(Color::grey(0.4f));
 

@@ -1,11 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <memory>
-#include <set>
-#include <string>
-
 #include "motion/AccelController.h"
 #include "platform/Application.h"
 #include "platform/Control.h"
@@ -16,6 +10,12 @@
 #include "platform/SettingsStore.h"
 #include "views/MyTouchView.h"
 #include "views/TransitionView.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
 
 namespace nocturo {
 

@@ -1,10 +1,10 @@
 // The connections an interface file makes: objects into the controller's fields, and controls
 // to the controller's actions.
 
+#include "app/NocturoAppDelegate.h"
+
 #include <functional>
 #include <map>
-
-#include "app/NocturoAppDelegate.h"
 
 namespace nocturo {
 
@@ -12,8 +12,7 @@ namespace {
 
 using Delegate = NocturoAppDelegate;
 
-template <class T>
-std::string assign(T*& slot, Object* object, const char* expected) {
+template <class T> std::string assign(T*& slot, Object* object, const char* expected) {
     T* typed = dynamic_cast<T*>(object);
     if (!typed)
         return std::string("the field expects a ") + expected + ", not a " + object->className();
@@ -25,7 +24,9 @@ using FieldSetter = std::function<std::string(Delegate&, Object*)>;
 
 const std::map<std::string, FieldSetter>& fieldTable() {
 #define NOCTURO_FIELD(name, Type)                                                                  \
-    {#name, [](Delegate& d, Object* o) { return assign<Type>(d.name, o, #Type); }}
+    {                                                                                              \
+#name, [](Delegate & d, Object * o) { return assign<Type>(d.name, o, #Type); }             \
+    }
     static const std::map<std::string, FieldSetter> table{
         NOCTURO_FIELD(window, Window),
         NOCTURO_FIELD(containerView, TransitionView),
@@ -63,8 +64,7 @@ struct ActionEntry {
     std::function<void(Delegate&, Control&)> run;
 };
 
-template <class Sender>
-ActionEntry takes(const char* kind, void (Delegate::*operation)(Sender&)) {
+template <class Sender> ActionEntry takes(const char* kind, void (Delegate::*operation)(Sender&)) {
     return {kind, [operation](Delegate& d, Control& c) {
                 if (auto* sender = dynamic_cast<Sender*>(&c))
                     (d.*operation)(*sender);

@@ -1,9 +1,9 @@
 // Applies the stored settings at launch, in an order that lets the stored off mode have the
 // last word on how the light looks.
 
-#include <cmath>
-
 #include "app/NocturoAppDelegate.h"
+
+#include <cmath>
 
 namespace nocturo {
 
@@ -11,7 +11,9 @@ namespace {
 constexpr float defaultFrequency = 50.0f;
 constexpr float defaultSpotWidth = 320.0f;
 
-bool isPositive(float v) { return std::isfinite(v) && v > 0.0f; }
+bool isPositive(float v) {
+    return std::isfinite(v) && v > 0.0f;
+}
 } // namespace
 
 void NocturoAppDelegate::loadUserSettings() {

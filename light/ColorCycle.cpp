@@ -1,9 +1,9 @@
 // Colour fantasy: on every tick of a repeating timer the light's colour takes one step of 0.05
 // round the colour circle (red, yellow, green, cyan, blue, magenta, red).
 
-#include <cmath>
-
 #include "app/NocturoAppDelegate.h"
+
+#include <cmath>
 
 namespace nocturo {
 

@@ -10,13 +10,26 @@ constexpr Color pink{1.0f, 0.282f, 0.667f, 1.0f};
 
 void NocturoAppDelegate::setColorByIndex(int index) {
     switch (index) {
-    case 0: setSpotColorYellow(this); break;
-    case 1: setSpotColorRed(this); break;
-    case 2: setSpotColorGreen(this); break;
-    case 3: setSpotColorBlue(this); break;
-    case 4: setSpotColorPink(this); break;
-    case 5: setSpotColorWhite(this); break;
-    default: break;
+    case 0:
+        setSpotColorYellow(this);
+        break;
+    case 1:
+        setSpotColorRed(this);
+        break;
+    case 2:
+        setSpotColorGreen(this);
+        break;
+    case 3:
+        setSpotColorBlue(this);
+        break;
+    case 4:
+        setSpotColorPink(this);
+        break;
+    case 5:
+        setSpotColorWhite(this);
+        break;
+    default:
+        break;
     }
 }
 

@@ -56,7 +56,9 @@ void NocturoAppDelegate::saveSpotWidth() {
         services_.store.setFloat(SettingsKey::spotWidth, theMaskView->frame().width());
 }
 
-void NocturoAppDelegate::setLockSpotSize(Switch& sender) { toggleLockSpotSize(!sender.isOn()); }
+void NocturoAppDelegate::setLockSpotSize(Switch& sender) {
+    toggleLockSpotSize(!sender.isOn());
+}
 
 void NocturoAppDelegate::toggleLockSpotSize(bool flag) {
     shouldAdjustSpotSize = flag;

@@ -4,7 +4,9 @@
 
 namespace nocturo {
 
-void NocturoAppDelegate::setEnableStrip(Switch& sender) { setStripOff(sender.isOn() ? 2 : 1); }
+void NocturoAppDelegate::setEnableStrip(Switch& sender) {
+    setStripOff(sender.isOn() ? 2 : 1);
+}
 
 // The strip and its size control: a hidden strip greys the control out.
 void NocturoAppDelegate::showStripLook(bool shown) {
@@ -32,7 +34,9 @@ void NocturoAppDelegate::switchStripSize(SegmentedControl& sender) {
 }
 
 void NocturoAppDelegate::setStripSizeByIndex(int index) {
-    const char* name = index == 1 ? "dotArray60.png" : index == 3 ? "dotArray15.png" : "dotArray30.png";
+    const char* name = index == 1   ? "dotArray60.png"
+                       : index == 3 ? "dotArray15.png"
+                                    : "dotArray30.png";
     if (stripImageView)
         stripImageView->setImage(services_.images.imageNamed(name));
 }

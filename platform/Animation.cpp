@@ -1,10 +1,10 @@
 #include "platform/Animation.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "platform/View.h"
 #include "platform/Window.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace nocturo {
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/RunLoop.h"
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/RunLoop.h"
 
 namespace nocturo {
 

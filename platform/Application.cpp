@@ -7,7 +7,9 @@ void Application::setStatusBarHidden(bool hidden, bool) {
     ++statusBarChanges_;
 }
 
-void Application::setStatusBarStyle(StatusBarStyle style, bool) { statusBarStyle_ = style; }
+void Application::setStatusBarStyle(StatusBarStyle style, bool) {
+    statusBarStyle_ = style;
+}
 
 bool Application::openURL(const std::string& url) {
     bool web = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;

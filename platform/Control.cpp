@@ -1,9 +1,9 @@
 #include "platform/Control.h"
 
+#include "platform/Window.h"
+
 #include <algorithm>
 #include <cmath>
-
-#include "platform/Window.h"
 
 namespace nocturo {
 
@@ -187,7 +187,11 @@ void Slider::slide(float value) {
         sendAction();
 }
 
-void Slider::trackBegan(Point p) { slide(valueAt(p)); }
-void Slider::trackMoved(Point p) { slide(valueAt(p)); }
+void Slider::trackBegan(Point p) {
+    slide(valueAt(p));
+}
+void Slider::trackMoved(Point p) {
+    slide(valueAt(p));
+}
 
 } // namespace nocturo

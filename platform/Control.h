@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/View.h"
+
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "platform/View.h"
 
 namespace nocturo {
 
@@ -57,10 +57,16 @@ public:
     explicit Button(Rect frame = {}) : Control(frame) {}
     const char* className() const override { return "Button"; }
     const std::string& title() const { return title_; }
-    void setTitle(std::string title) { title_ = std::move(title); setNeedsDisplay(); }
+    void setTitle(std::string title) {
+        title_ = std::move(title);
+        setNeedsDisplay();
+    }
     // A picture drawn instead of the title; empty for none.
     const std::string& imageName() const { return imageName_; }
-    void setImageName(std::string name) { imageName_ = std::move(name); setNeedsDisplay(); }
+    void setImageName(std::string name) {
+        imageName_ = std::move(name);
+        setNeedsDisplay();
+    }
 
     // What a tap does: sends the action.
     void press() { sendAction(); }

@@ -36,7 +36,8 @@ std::shared_ptr<const Image> ImageLibrary::imageNamed(const std::string& name) {
     image->width = w;
     image->height = h;
     image->scale = scale_;
-    image->pixels.assign(data, data + static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+    image->pixels.assign(data,
+                         data + static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
     stbi_image_free(data);
     cache_[name] = image;
     return image;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <memory>
-
 #include "platform/Image.h"
 #include "platform/View.h"
+
+#include <memory>
 
 namespace nocturo {
 

@@ -1,15 +1,14 @@
 #include "platform/InterfaceLoader.h"
 
-#include <cmath>
-#include <fstream>
-#include <set>
-#include <sstream>
-
-#include <nlohmann/json.hpp>
-
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/ScrollView.h"
+
+#include <cmath>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
 
 namespace nocturo {
 
@@ -37,7 +36,7 @@ Object* Interface::find(const std::string& name) const {
 class InterfaceBuilder {
 public:
     InterfaceBuilder(const std::string& file, const ClassRegistry& registry, ImageLibrary& images,
-            InterfaceOwner& owner, Interface& result)
+                     InterfaceOwner& owner, Interface& result)
         : file_(file), registry_(registry), images_(images), owner_(owner), result_(result) {}
 
     Object* build(const Json& entry, const std::string& where);
@@ -94,7 +93,8 @@ std::unique_ptr<Object> InterfaceBuilder::make(const std::string& cls, const std
     fail(where, "unknown class '" + cls + "'");
 }
 
-float InterfaceBuilder::number(const Json& v, const std::string& key, const std::string& where) const {
+float InterfaceBuilder::number(const Json& v, const std::string& key,
+                               const std::string& where) const {
     if (!v.is_number())
         fail(where, "'" + key + "' must be a number");
     double d = v.get<double>();
@@ -113,7 +113,8 @@ Rect InterfaceBuilder::rect(const Json& v, const std::string& where) const {
     return r;
 }
 
-Color InterfaceBuilder::color(const Json& v, const std::string& key, const std::string& where) const {
+Color InterfaceBuilder::color(const Json& v, const std::string& key,
+                              const std::string& where) const {
     if (!v.is_array() || v.size() != 4)
         fail(where, "'" + key + "' must be [red, green, blue, alpha]");
     float c[4];
@@ -125,20 +126,22 @@ Color InterfaceBuilder::color(const Json& v, const std::string& key, const std::
     return {c[0], c[1], c[2], c[3]};
 }
 
-bool InterfaceBuilder::boolean(const Json& v, const std::string& key, const std::string& where) const {
+bool InterfaceBuilder::boolean(const Json& v, const std::string& key,
+                               const std::string& where) const {
     if (!v.is_boolean())
         fail(where, "'" + key + "' must be true or false");
     return v.get<bool>();
 }
 
-std::string InterfaceBuilder::string(const Json& v, const std::string& key, const std::string& where) const {
+std::string InterfaceBuilder::string(const Json& v, const std::string& key,
+                                     const std::string& where) const {
     if (!v.is_string())
         fail(where, "'" + key + "' must be a string");
     return v.get<std::string>();
 }
 
 void InterfaceBuilder::checkKeys(const Json& entry, const std::set<std::string>& allowed,
-                        const std::string& where) const {
+                                 const std::string& where) const {
     for (auto it = entry.begin(); it != entry.end(); ++it)
         if (!allowed.count(it.key()))
             fail(where, "unknown key '" + it.key() + "'");
@@ -343,7 +346,8 @@ Interface InterfaceLoader::loadText(const std::string& text, const std::string& 
     Object* window = builder.build(doc["window"], "");
     result.window_ = dynamic_cast<Window*>(window);
     if (!result.window_)
-        builder.fail(window->name().empty() ? "window" : window->name(), "'window' must be a Window");
+        builder.fail(window->name().empty() ? "window" : window->name(),
+                     "'window' must be a Window");
     if (doc.contains("objects")) {
         if (!doc["objects"].is_array())
             throw InterfaceError(fileName + ": 'objects' must be a list");

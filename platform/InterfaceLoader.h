@@ -1,16 +1,16 @@
 #pragma once
 
+#include "platform/Control.h"
+#include "platform/Image.h"
+#include "platform/Object.h"
+#include "platform/Window.h"
+
 #include <functional>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "platform/Control.h"
-#include "platform/Image.h"
-#include "platform/Object.h"
-#include "platform/Window.h"
 
 namespace nocturo {
 
@@ -40,7 +40,9 @@ public:
 class ClassRegistry {
 public:
     using Factory = std::function<std::unique_ptr<Object>()>;
-    void add(const std::string& className, Factory factory) { factories_[className] = std::move(factory); }
+    void add(const std::string& className, Factory factory) {
+        factories_[className] = std::move(factory);
+    }
     const Factory* find(const std::string& className) const;
 
 private:

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include "platform/View.h"
+
+#include <string>
 
 namespace nocturo {
 
@@ -15,15 +15,30 @@ public:
     const char* className() const override { return "Label"; }
 
     const std::string& text() const { return text_; }
-    void setText(std::string text) { text_ = std::move(text); setNeedsDisplay(); }
+    void setText(std::string text) {
+        text_ = std::move(text);
+        setNeedsDisplay();
+    }
     float fontSize() const { return fontSize_; }
-    void setFontSize(float size) { fontSize_ = size; setNeedsDisplay(); }
+    void setFontSize(float size) {
+        fontSize_ = size;
+        setNeedsDisplay();
+    }
     bool isBold() const { return bold_; }
-    void setBold(bool bold) { bold_ = bold; setNeedsDisplay(); }
+    void setBold(bool bold) {
+        bold_ = bold;
+        setNeedsDisplay();
+    }
     Color textColor() const { return textColor_; }
-    void setTextColor(Color color) { textColor_ = color; setNeedsDisplay(); }
+    void setTextColor(Color color) {
+        textColor_ = color;
+        setNeedsDisplay();
+    }
     TextAlignment alignment() const { return alignment_; }
-    void setAlignment(TextAlignment alignment) { alignment_ = alignment; setNeedsDisplay(); }
+    void setAlignment(TextAlignment alignment) {
+        alignment_ = alignment;
+        setNeedsDisplay();
+    }
 
 private:
     std::string text_;

@@ -45,7 +45,8 @@ public:
     // A timer whose first tick comes one interval from now. Like the phone's timers, an
     // interval below 0.1 ms is taken as 0.1 ms; one that is not a number gives a timer that
     // is already invalid and never fires.
-    std::shared_ptr<Timer> scheduleTimer(double interval, bool repeats, std::function<void()> action);
+    std::shared_ptr<Timer> scheduleTimer(double interval, bool repeats,
+                                         std::function<void()> action);
 
     // A call made once, `delay` seconds from now, on a later turn of the loop.
     CallId performAfterDelay(double delay, std::function<void()> action);

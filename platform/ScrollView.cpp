@@ -1,9 +1,9 @@
 #include "platform/ScrollView.h"
 
-#include <algorithm>
-
 #include "platform/RunLoop.h"
 #include "platform/Window.h"
+
+#include <algorithm>
 
 namespace nocturo {
 
@@ -43,7 +43,8 @@ void ScrollView::touchesMoved(const std::vector<Touch*>& touches, const TouchEve
     if (!dragging_ || touches.empty())
         return;
     Point p = touches.front()->windowLocation;
-    setContentOffset({offsetAtStart_.x - (p.x - dragStart_.x), offsetAtStart_.y - (p.y - dragStart_.y)});
+    setContentOffset(
+        {offsetAtStart_.x - (p.x - dragStart_.x), offsetAtStart_.y - (p.y - dragStart_.y)});
 }
 
 void ScrollView::touchesEnded(const std::vector<Touch*>& touches, const TouchEvent& event) {

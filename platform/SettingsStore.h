@@ -24,7 +24,9 @@ public:
     float floatForKey(const std::string& key) const;
     std::int64_t integerForKey(const std::string& key) const;
     bool boolForKey(const std::string& key) const;
-    void setInteger(const std::string& key, std::int32_t value) { setObject(key, std::int64_t{value}); }
+    void setInteger(const std::string& key, std::int32_t value) {
+        setObject(key, std::int64_t{value});
+    }
     void setFloat(const std::string& key, float value) { setObject(key, value); }
     void setBool(const std::string& key, bool value) { setObject(key, value); }
 };

@@ -1,8 +1,8 @@
 #include "platform/View.h"
 
-#include <algorithm>
-
 #include "platform/Window.h"
+
+#include <algorithm>
 
 namespace nocturo {
 
@@ -60,7 +60,9 @@ void View::setBackgroundColor(Color color) {
     setNeedsDisplay();
 }
 
-void View::addSubview(View* view) { insertSubviewAt(view, subviews_.size()); }
+void View::addSubview(View* view) {
+    insertSubviewAt(view, subviews_.size());
+}
 
 void View::insertSubviewAt(View* view, std::size_t index) {
     if (!view || view == this || isDescendantOf(view))
@@ -127,7 +129,9 @@ Window* View::window() const {
     return const_cast<Window*>(dynamic_cast<const Window*>(top));
 }
 
-bool View::pointInside(Point point) const { return bounds().contains(point); }
+bool View::pointInside(Point point) const {
+    return bounds().contains(point);
+}
 
 View* View::hitTest(Point point) {
     if (hidden_ || !userInteractionEnabled_ || alpha_ <= 0.01f)

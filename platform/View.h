@@ -1,12 +1,12 @@
 #pragma once
 
-#include <memory>
-#include <vector>
-
 #include "platform/Animation.h"
 #include "platform/Color.h"
 #include "platform/Geometry.h"
 #include "platform/Object.h"
+
+#include <memory>
+#include <vector>
 
 namespace nocturo {
 
@@ -30,7 +30,9 @@ public:
     Point center() const { return frame_.center(); }
     void setCenter(Point center);
     // The view's own coordinates: its size, and the origin that its content is scrolled to.
-    Rect bounds() const { return {boundsOrigin_.x, boundsOrigin_.y, frame_.width(), frame_.height()}; }
+    Rect bounds() const {
+        return {boundsOrigin_.x, boundsOrigin_.y, frame_.width(), frame_.height()};
+    }
 
     bool isHidden() const { return hidden_; }
     void setHidden(bool hidden);

@@ -10,7 +10,9 @@ std::vector<Touch*> TouchEvent::touchesForView(const View* view) const {
     return result;
 }
 
-Window::~Window() { touches_.clear(); }
+Window::~Window() {
+    touches_.clear();
+}
 
 void Window::deliver(Touch& touch, Handler handler) {
     if (!touch.view)
@@ -84,4 +86,3 @@ void Window::forgetView(const View* view) {
 }
 
 } // namespace nocturo
-

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/View.h"
+
 #include <map>
 #include <vector>
-
-#include "platform/View.h"
 
 namespace nocturo {
 
@@ -45,7 +45,10 @@ public:
     void setRunLoop(RunLoop* loop) { runLoop_ = loop; }
     RunLoop* runLoop() const { return runLoop_; }
 
-    void makeKeyAndVisible() { visible_ = true; markNeedsDisplay(); }
+    void makeKeyAndVisible() {
+        visible_ = true;
+        markNeedsDisplay();
+    }
     bool isVisible() const { return visible_; }
 
     // Finger events in window points. Returns the view the finger went to (none when refused).

@@ -1,14 +1,18 @@
 #include "views/MyTouchView.h"
 
-#include <cmath>
-
 #include "platform/Window.h"
+
+#include <cmath>
 
 namespace nocturo {
 
-void MyTouchView::initializeTouchView() { centerPoint = {160.0f, 240.0f}; }
+void MyTouchView::initializeTouchView() {
+    centerPoint = {160.0f, 240.0f};
+}
 
-void MyTouchView::setTouchClearRect(Rect) { touchClearRect = {260.0f, 420.0f, 60.0f, 60.0f}; }
+void MyTouchView::setTouchClearRect(Rect) {
+    touchClearRect = {260.0f, 420.0f, 60.0f, 60.0f};
+}
 
 float MyTouchView::distanceFromCenter() const {
     float dx = location.x - centerPoint.x;
@@ -21,7 +25,8 @@ float MyTouchView::distanceFromCenter() const {
 void MyTouchView::takeLocation(const std::vector<Touch*>& touches, const TouchEvent& event) {
     // Any one of the event's touches for this view; the one that changed when there are several.
     std::vector<Touch*> mine = event.touchesForView(this);
-    const Touch* touch = !touches.empty() ? touches.front() : (mine.empty() ? nullptr : mine.front());
+    const Touch* touch =
+        !touches.empty() ? touches.front() : (mine.empty() ? nullptr : mine.front());
     if (touch)
         location = touch->locationInView(this);
 }

@@ -35,7 +35,9 @@ void TransitionView::replaceSubview(View* oldView, View* newView, const std::str
     layer().addAnimation(animation, animationKey);
 }
 
-void TransitionView::cancelTransition() { layer().removeAnimation(animationKey); }
+void TransitionView::cancelTransition() {
+    layer().removeAnimation(animationKey);
+}
 
 void TransitionView::animationDidStart(Animation&) {
     transitioning = true;

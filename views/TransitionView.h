@@ -1,9 +1,9 @@
 #pragma once
 
-#include <string>
-
 #include "platform/View.h"
 #include "views/TransitionViewDelegate.h"
+
+#include <string>
 
 namespace nocturo {
 

@@ -1,10 +1,10 @@
 // `call SELECTOR [ARG...]`: one operation of the controller, sent directly.
 
-#include <functional>
-#include <map>
-
 #include "frontends/sim/Parse.h"
 #include "frontends/sim/Simulator.h"
+
+#include <functional>
+#include <map>
 
 namespace nocturo {
 
@@ -48,8 +48,7 @@ Call sender(void (Delegate::*op)(void*)) {
 }
 
 // Control actions: the sender is the control in the named field, by default the usual one.
-template <class C>
-Call action(void (Delegate::*op)(C&), const char* defaultField) {
+template <class C> Call action(void (Delegate::*op)(C&), const char* defaultField) {
     return {0, 1, "[CONTROL]", [op, defaultField](Nocturo& app, const Args& a) {
                 std::string name = a.empty() ? defaultField : a[0];
                 auto* control = dynamic_cast<C*>(app.interface().find(name));
@@ -120,10 +119,10 @@ const std::map<std::string, Call>& calls() {
         {"switchHelp:", sender(&Delegate::switchHelp)},
         {"showSampleView", none(&Delegate::showSampleView)},
         {"flashScrollBar", none(&Delegate::flashScrollBar)},
-        {"accelXYZ:accelY:accelZ:",
-         triple([](Nocturo& app, float x, float y, float z) { app.controller().accelXYZ(x, y, z); })},
-        {"accelerometer:didAccelerate:",
-         triple([](Nocturo& app, float x, float y, float z) {
+        {"accelXYZ:accelY:accelZ:", triple([](Nocturo& app, float x, float y, float z) {
+             app.controller().accelXYZ(x, y, z);
+         })},
+        {"accelerometer:didAccelerate:", triple([](Nocturo& app, float x, float y, float z) {
              if (AccelController* filter = app.controller().myAccelController)
                  filter->accelerometerDidAccelerate(x, y, z);
          })},

@@ -1,13 +1,12 @@
 // `dump`: the whole state as one line of JSON. Floats print with 9 significant digits, so a
 // 32-bit value reads back exactly.
 
-#include <cstdio>
-#include <cstdlib>
-
-#include <nlohmann/json.hpp>
-
 #include "frontends/sim/Simulator.h"
 #include "platform/Label.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
 
 namespace nocturo {
 
@@ -20,8 +19,12 @@ Json number(double v) {
     std::snprintf(text, sizeof text, "%.9g", v);
     return std::strtod(text, nullptr);
 }
-Json number(float v) { return number(static_cast<double>(v)); }
-Json toJson(Point p) { return Json::array({number(p.x), number(p.y)}); }
+Json number(float v) {
+    return number(static_cast<double>(v));
+}
+Json toJson(Point p) {
+    return Json::array({number(p.x), number(p.y)});
+}
 Json toJson(Rect r) {
     return Json::array({number(r.minX()), number(r.minY()), number(r.width()), number(r.height())});
 }
@@ -34,7 +37,9 @@ std::string nameOf(const Object* o) {
         return {};
     return o->name().empty() ? std::string(o->className()) : o->name();
 }
-Json ref(const Object* o) { return o ? Json(nameOf(o)) : Json(nullptr); }
+Json ref(const Object* o) {
+    return o ? Json(nameOf(o)) : Json(nullptr);
+}
 
 Json viewState(const View& v) {
     Json j;
@@ -52,8 +57,8 @@ Json viewState(const View& v) {
         j["image"] = image->image() ? Json(image->imageName()) : Json(nullptr);
     j["userInteractionEnabled"] = v.isUserInteractionEnabled();
     if (auto* scroll = dynamic_cast<const ScrollView*>(&v)) {
-        j["contentSize"] = Json::array({number(scroll->contentSize().width),
-                                        number(scroll->contentSize().height)});
+        j["contentSize"] = Json::array(
+            {number(scroll->contentSize().width), number(scroll->contentSize().height)});
         j["contentOffset"] = toJson(scroll->contentOffset());
         j["scrollEnabled"] = scroll->isScrollEnabled();
         j["canCancelContentTouches"] = scroll->canCancelContentTouches();
@@ -165,6 +170,29 @@ Json touchViewState(const MyTouchView& v) {
 }
 
 } // namespace
+
+std::string Simulator::status() const {
+    if (!app_)
+        return "not running";
+    NocturoAppDelegate& d = app_->controller();
+    std::string screen = "nothing";
+    if (d.containerView && !d.containerView->subviews().empty())
+        screen = nameOf(d.containerView->subviews().back());
+    char text[256];
+    Color c = d.imageContainerView ? d.imageContainerView->backgroundColor() : Color{};
+    float width = d.theMaskView ? d.theMaskView->frame().width() : 0.0f;
+    static const char* modes[] = {"spot", "fantasy", "rainbow"};
+    const char* mode =
+        d.currentLightMode >= 0 && d.currentLightMode <= 2 ? modes[d.currentLightMode] : "none";
+    std::snprintf(text, sizeof text,
+                  "t=%.3f screen=%s mode=%s light=%s colour=(%.3g %.3g %.3g) spot=%.6g strip=%s "
+                  "statusbar=%s",
+                  clock_, screen.c_str(), mode, d.inBlackMode ? "off" : "on", c.red, c.green,
+                  c.blue, width,
+                  d.stripImageView && !d.stripImageView->isHidden() ? "shown" : "hidden",
+                  app_->application().isStatusBarHidden() ? "hidden" : "shown");
+    return text;
+}
 
 std::string Simulator::dump() const {
     Json j;

@@ -1,10 +1,10 @@
 #include "frontends/sim/Parse.h"
 
+#include "frontends/sim/Simulator.h"
+
 #include <charconv>
 #include <cmath>
 #include <sstream>
-
-#include "frontends/sim/Simulator.h"
 
 namespace nocturo::parse {
 

@@ -1,12 +1,12 @@
 #include "frontends/sim/Simulator.h"
 
+#include "frontends/sim/Parse.h"
+
 #include <fstream>
 #include <functional>
 #include <istream>
 #include <map>
 #include <ostream>
-
-#include "frontends/sim/Parse.h"
 
 namespace nocturo {
 
@@ -77,6 +77,13 @@ void Simulator::execute(const std::string& line, std::ostream& out) {
         doPress(w);
     } else if (command == "call") {
         doCall(w);
+    } else if (command == "echo") {
+        out << (line.size() > line.find("echo") + 5 ? line.substr(line.find("echo") + 5) : "")
+            << "\n";
+    } else if (command == "status") {
+        arity(1, "status");
+        requireLaunched(command);
+        out << status() << "\n";
     } else if (command == "dump") {
         arity(1, "dump");
         requireLaunched(command);

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "app/Nocturo.h"
+#include "platform/SettingsStore.h"
+
 #include <iosfwd>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "app/Nocturo.h"
-#include "platform/SettingsStore.h"
 
 namespace nocturo {
 
@@ -32,6 +32,8 @@ public:
 
     // The state as one line of JSON.
     std::string dump() const;
+    // What the photographer sees, in one short line of words.
+    std::string status() const;
 
     Nocturo* app() const { return app_.get(); }
     double clock() const { return clock_; }
