@@ -1,0 +1,31 @@
+#pragma once
+
+#include "canvas.h"
+#include "text.h"
+
+namespace artgen {
+
+struct Fonts {
+    Font regular;
+    Font bold;
+};
+
+// Overlays that shape the light.
+Canvas spotMask();
+Canvas dotArray(int spacingPoints);
+
+// Full-screen pictures.
+Canvas rainbow();
+Canvas launchScreen(const Fonts& fonts);
+
+// Example photographs for the mode pickers.
+Canvas staticSpotSample();
+Canvas colourSpotSample();
+Canvas rainbowSample();
+Canvas dotStripSample();
+
+// Small interface pieces.
+Canvas caption(const Fonts& fonts, const char* text);
+Canvas settingsIcon(const Fonts& fonts);
+
+} // namespace artgen
