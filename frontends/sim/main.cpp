@@ -1,10 +1,12 @@
 // nocturo-sim: Nocturo without a screen, on a virtual clock, driven by a script of events.
 
+#include "frontends/sim/Simulator.h"
+#include "platform/FileSettingsStore.h"
+
 #include <cstring>
 #include <fstream>
 #include <iostream>
-
-#include "frontends/sim/Simulator.h"
+#include <memory>
 
 #ifndef NOCTURO_RESOURCE_DIR
 #define NOCTURO_RESOURCE_DIR "resources"
@@ -12,7 +14,10 @@
 
 namespace {
 void usage(std::ostream& out) {
-    out << "usage: nocturo-sim [--resources DIR] [SCRIPT]\n"
+    out << "usage: nocturo-sim [--resources DIR] [--store FILE] [SCRIPT]\n"
+           "  --store FILE  keep the settings in FILE (JSON), read at start and written at\n"
+           "                every change, as a restart would find them; without it they\n"
+           "                live in memory only\n"
            "Reads one command a line from SCRIPT, or from standard input:\n"
            "  store KEY VALUE | launch | quit | wait SECONDS | dump\n"
            "  touch down|move|up X Y | touch cancel\n"
@@ -23,12 +28,15 @@ void usage(std::ostream& out) {
 int main(int argc, char** argv) {
     std::string resources = NOCTURO_RESOURCE_DIR;
     const char* scriptPath = nullptr;
+    const char* storePath = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             usage(std::cout);
             return 0;
         } else if (!std::strcmp(argv[i], "--resources") && i + 1 < argc) {
             resources = argv[++i];
+        } else if (!std::strcmp(argv[i], "--store") && i + 1 < argc) {
+            storePath = argv[++i];
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             std::cerr << "nocturo-sim: unknown option " << argv[i] << "\n";
             usage(std::cerr);
@@ -41,8 +49,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    nocturo::MemorySettingsStore store;
-    nocturo::Simulator simulator(store, resources);
+    std::unique_ptr<nocturo::SettingsStore> store;
+    if (storePath)
+        store = std::make_unique<nocturo::FileSettingsStore>(storePath);
+    else
+        store = std::make_unique<nocturo::MemorySettingsStore>();
+    nocturo::Simulator simulator(*store, resources);
     if (!scriptPath || !std::strcmp(scriptPath, "-"))
         return simulator.run(std::cin, std::cout, std::cerr);
     std::ifstream script(scriptPath);
