@@ -12,7 +12,7 @@ protected:
         ClassRegistry registry = Nocturo::classRegistry();
         InterfaceLoader loader(registry, images);
         try {
-            Interface ui = loader.loadText(text, "ui.json", controller);
+            ui = loader.loadText(text, "ui.json", controller);
         } catch (const InterfaceError& e) {
             return e.what();
         }
@@ -28,6 +28,7 @@ protected:
     MemorySettingsStore store;
     ImageLibrary images{NOCTURO_RESOURCE_DIR};
     NocturoAppDelegate controller{{application, loop, store, images}};
+    Interface ui; // what the controller's fields point into
 };
 
 TEST_F(InterfaceFile, AGoodFileFillsFieldsAndConnectsActions) {
