@@ -1,5 +1,6 @@
 // nocturo-sim: Nocturo without a screen, on a virtual clock, driven by a script of events.
 
+#include "frontends/sim/ScreenCapture.h"
 #include "frontends/sim/Simulator.h"
 #include "platform/FileSettingsStore.h"
 
@@ -21,7 +22,8 @@ void usage(std::ostream& out) {
            "Reads one command a line from SCRIPT, or from standard input:\n"
            "  store KEY VALUE | launch | quit | wait SECONDS | dump\n"
            "  touch down|move|up X Y | touch cancel\n"
-           "  control NAME VALUE | press ACTION | call SELECTOR [ARG...]\n";
+           "  control NAME VALUE | press ACTION | call SELECTOR [ARG...]\n"
+           "  render FILE.png [SCALE]\n";
 }
 } // namespace
 
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
     else
         store = std::make_unique<nocturo::MemorySettingsStore>();
     nocturo::Simulator simulator(*store, resources);
+    simulator.setPngWriter(nocturo::screenPngWriter());
     if (!scriptPath || !std::strcmp(scriptPath, "-"))
         return simulator.run(std::cin, std::cout, std::cerr);
     std::ifstream script(scriptPath);

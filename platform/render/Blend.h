@@ -1,0 +1,98 @@
+#pragma once
+
+// The pixel operations every drawing comes down to. Destinations are opaque RGBA8, so straight
+// and premultiplied colour are the same there; sources are straight colours with an 8-bit
+// alpha, or premultiplied pixels.
+
+#include <cstdint>
+#include <cstring>
+
+namespace nocturo::blend {
+
+// x / 255, rounded, for x in [0, 255 * 255].
+constexpr std::uint32_t div255(std::uint32_t x) {
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+constexpr std::uint8_t toByte(float v) {
+    return v <= 0.0f ? 0 : v >= 1.0f ? 255 : static_cast<std::uint8_t>(v * 255.0f + 0.5f);
+}
+
+// One colour over `count` pixels, as a run of whole words: the first pixel is written, then
+// copied onto itself in doubling blocks.
+inline void fillSpan(std::uint8_t* p, int count, const std::uint8_t rgba[4]) {
+    if (count <= 0)
+        return;
+    std::memcpy(p, rgba, 4);
+    std::size_t done = 4;
+    std::size_t total = static_cast<std::size_t>(count) * 4;
+    while (done < total) {
+        std::size_t n = done < total - done ? done : total - done;
+        std::memcpy(p + done, p, n);
+        done += n;
+    }
+}
+
+// A straight colour with alpha `a` (0..255) over `count` pixels.
+inline void blendSpan(std::uint8_t* p, int count, const std::uint8_t rgba[4], std::uint32_t a) {
+    if (a == 0)
+        return;
+    if (a >= 255) {
+        fillSpan(p, count, rgba);
+        return;
+    }
+    const std::uint32_t r = rgba[0] * a, g = rgba[1] * a, b = rgba[2] * a, keep = 255 - a;
+    for (int i = 0; i < count; ++i, p += 4) {
+        p[0] = static_cast<std::uint8_t>(div255(r + p[0] * keep));
+        p[1] = static_cast<std::uint8_t>(div255(g + p[1] * keep));
+        p[2] = static_cast<std::uint8_t>(div255(b + p[2] * keep));
+        p[3] = 255;
+    }
+}
+
+inline void blendPixel(std::uint8_t* p, const std::uint8_t rgba[4], std::uint32_t a) {
+    if (a == 0)
+        return;
+    if (a >= 255) {
+        std::memcpy(p, rgba, 4);
+        return;
+    }
+    const std::uint32_t keep = 255 - a;
+    p[0] = static_cast<std::uint8_t>(div255(rgba[0] * a + p[0] * keep));
+    p[1] = static_cast<std::uint8_t>(div255(rgba[1] * a + p[1] * keep));
+    p[2] = static_cast<std::uint8_t>(div255(rgba[2] * a + p[2] * keep));
+    p[3] = 255;
+}
+
+// Premultiplied pixels over the destination, each scaled by `opacity` (0..255).
+inline void blendPremultipliedSpan(std::uint8_t* d, const std::uint8_t* s, int count,
+                                   std::uint32_t opacity) {
+    if (opacity >= 255) {
+        for (int i = 0; i < count; ++i, d += 4, s += 4) {
+            std::uint32_t keep = 255u - s[3];
+            d[0] = static_cast<std::uint8_t>(s[0] + div255(d[0] * keep));
+            d[1] = static_cast<std::uint8_t>(s[1] + div255(d[1] * keep));
+            d[2] = static_cast<std::uint8_t>(s[2] + div255(d[2] * keep));
+            d[3] = 255;
+        }
+        return;
+    }
+    for (int i = 0; i < count; ++i, d += 4, s += 4) {
+        std::uint32_t sa = div255(s[3] * opacity), keep = 255u - sa;
+        d[0] = static_cast<std::uint8_t>(div255(s[0] * opacity) + div255(d[0] * keep));
+        d[1] = static_cast<std::uint8_t>(div255(s[1] * opacity) + div255(d[1] * keep));
+        d[2] = static_cast<std::uint8_t>(div255(s[2] * opacity) + div255(d[2] * keep));
+        d[3] = 255;
+    }
+}
+
+// d = a + (b - a) * t, for t in 0..256.
+inline void mixSpan(std::uint8_t* d, const std::uint8_t* a, const std::uint8_t* b, int count,
+                    std::uint32_t t) {
+    const std::uint32_t u = 256 - t;
+    for (int i = 0; i < count * 4; ++i)
+        d[i] = static_cast<std::uint8_t>((a[i] * u + b[i] * t + 128) >> 8);
+}
+
+} // namespace nocturo::blend

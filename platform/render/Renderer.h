@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/Application.h"
+#include "platform/Image.h"
+#include "platform/Window.h"
+#include "platform/render/Font.h"
+#include "platform/render/Framebuffer.h"
+#include "platform/render/ImageCache.h"
+#include "platform/render/Painter.h"
+#include "platform/render/ViewPainter.h"
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace nocturo {
+
+class Animation;
+
+// Draws a window's view tree into a framebuffer at a scale factor (pixels a point), as the
+// screen shows it at a moment: a view draws its background, its content, then each visible
+// child in order, clipped where the view clips; alpha multiplies down the tree; layer
+// transitions play between the content before and after the change; the status bar goes on
+// top when the application shows it.
+class Renderer {
+public:
+    static constexpr float statusBarHeight = 20.0f;
+
+    // Pictures named by buttons come from `images`, the fonts from its folder's fonts/.
+    explicit Renderer(ImageLibrary& images);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Draws the frame for `time` (the run loop's clock) when anything on the screen changed
+    // since the last frame drawn into `target`, and clears the window's redraw mark. Returns
+    // false, leaving `target` untouched, when the frame would be the same.
+    bool render(Window& window, const Application& application, double time, float scale,
+                Framebuffer& target);
+    // Draws the frame whatever changed; leaves the window's redraw mark as it is. `target` is
+    // resized to the window's size in pixels.
+    void draw(const Window& window, const Application& application, double time, float scale,
+              Framebuffer& target);
+
+    // The status bar's clock; empty, the default, shows the run loop's time as HH:MM.
+    void setClockText(std::string text) { clockText_ = std::move(text); }
+    // The next render draws whatever changed.
+    void invalidate() { drawn_ = false; }
+
+    // The framebuffer size for a window at a scale.
+    static int pixelWidth(const Window& window, float scale);
+    static int pixelHeight(const Window& window, float scale);
+
+    int framesDrawn() const { return framesDrawn_; }
+    const ImageCache& imageCache() const { return cache_; }
+    bool fontsLoaded() const { return regular_.isLoaded() && bold_.isLoaded(); }
+
+private:
+    struct Item;
+    using ItemList = std::vector<Item>;
+
+    void collect(const View& view, Point at, const PixelRect& clip, float opacity,
+                 const std::vector<View*>& children, bool transitions, Painter& painter,
+                 ItemList& out);
+    void drawList(Painter& painter, ItemList& items);
+    void drawLayer(Painter& painter, const Item& item, const std::vector<View*>& children);
+    void drawTransition(Painter& painter, const Item& item);
+    void drawStatusBar(Painter& painter, const Window& window, const Application& application);
+    Framebuffer& scratch(const Framebuffer& like);
+    const Animation* activeTransition(const View& view) const;
+
+    ImageLibrary& images_;
+    ImageCache cache_;
+    Font regular_;
+    Font bold_;
+    ViewPainter views_;
+    std::vector<std::unique_ptr<Framebuffer>> scratch_;
+    std::size_t scratchDepth_ = 0;
+    std::string clockText_;
+
+    // What the last frame was drawn from, and when it goes stale by itself.
+    double time_ = 0.0;
+    double nextChange_ = std::numeric_limits<double>::infinity();
+    bool drawn_ = false;
+    const Framebuffer* lastTarget_ = nullptr;
+    float lastScale_ = 0.0f;
+    bool lastStatusBarHidden_ = true;
+    StatusBarStyle lastStatusBarStyle_ = StatusBarStyle::Default;
+    std::string lastClockText_;
+    int framesDrawn_ = 0;
+};
+
+} // namespace nocturo
