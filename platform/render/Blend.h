@@ -19,19 +19,12 @@ constexpr std::uint8_t toByte(float v) {
     return v <= 0.0f ? 0 : v >= 1.0f ? 255 : static_cast<std::uint8_t>(v * 255.0f + 0.5f);
 }
 
-// One colour over `count` pixels, as a run of whole words: the first pixel is written, then
-// copied onto itself in doubling blocks.
+// One colour over `count` pixels.
 inline void fillSpan(std::uint8_t* p, int count, const std::uint8_t rgba[4]) {
-    if (count <= 0)
-        return;
-    std::memcpy(p, rgba, 4);
-    std::size_t done = 4;
-    std::size_t total = static_cast<std::size_t>(count) * 4;
-    while (done < total) {
-        std::size_t n = done < total - done ? done : total - done;
-        std::memcpy(p + done, p, n);
-        done += n;
-    }
+    std::uint32_t word;
+    std::memcpy(&word, rgba, 4);
+    for (int i = 0; i < count; ++i)
+        std::memcpy(p + static_cast<std::size_t>(i) * 4, &word, 4);
 }
 
 // A straight colour with alpha `a` (0..255) over `count` pixels.

@@ -87,8 +87,14 @@ void Painter::fillPixels(const PixelRect& rect, Color color) {
         return;
     std::uint8_t rgba[4];
     toBytes(color, rgba);
-    for (int y = r.y0; y < r.y1; ++y)
-        blend::blendSpan(target_->at(r.x0, y), r.width(), rgba, a);
+    blend::blendSpan(target_->at(r.x0, r.y0), r.width(), rgba, a);
+    for (int y = r.y0 + 1; y < r.y1; ++y) {
+        if (a == 255)
+            std::memcpy(target_->at(r.x0, y), target_->at(r.x0, r.y0),
+                        static_cast<std::size_t>(r.width()) * 4);
+        else
+            blend::blendSpan(target_->at(r.x0, y), r.width(), rgba, a);
+    }
 }
 
 void Painter::fillRect(Rect local, Color color) {
@@ -102,6 +108,7 @@ void Painter::fillRect(Rect local, Color color) {
     // Columns cut by the rect's left and right edges; the ones between are covered whole.
     int innerX0 = std::max(r.x0, ceilInt(p.minX()));
     int innerX1 = std::min(r.x1, floorInt(p.maxX()));
+    const std::uint8_t* solidRow = nullptr;
     for (int y = r.y0; y < r.y1; ++y) {
         float rowCover = overlap(y, p.minY(), p.maxY()) * alpha;
         std::uint8_t* row = target_->at(0, y);
@@ -114,7 +121,16 @@ void Painter::fillRect(Rect local, Color color) {
         for (int x = r.x0; x < innerX0; ++x)
             blend::blendPixel(row + x * 4, rgba,
                               blend::toByte(rowCover * overlap(x, p.minX(), p.maxX())));
-        blend::blendSpan(row + innerX0 * 4, innerX1 - innerX0, rgba, blend::toByte(rowCover));
+        // Rows covered whole by an opaque colour are the same: copy the first one.
+        std::uint32_t a = blend::toByte(rowCover);
+        if (a == 255 && solidRow) {
+            std::memcpy(row + innerX0 * 4, solidRow,
+                        static_cast<std::size_t>(innerX1 - innerX0) * 4);
+        } else {
+            blend::blendSpan(row + innerX0 * 4, innerX1 - innerX0, rgba, a);
+            if (a == 255)
+                solidRow = row + innerX0 * 4;
+        }
         for (int x = innerX1; x < r.x1; ++x)
             blend::blendPixel(row + x * 4, rgba,
                               blend::toByte(rowCover * overlap(x, p.minX(), p.maxX())));

@@ -20,7 +20,7 @@
 namespace nocturo {
 
 struct Renderer::Item {
-    enum class Kind { Background, Content, Indicators, Transition };
+    enum class Kind { Screen, Background, Content, Indicators, Transition };
     Item(Kind k, const View* v, Point a, PixelRect c, float o)
         : kind(k), view(v), at(a), clip(c), opacity(o) {}
 
@@ -112,8 +112,10 @@ void Renderer::draw(const Window& window, const Application& application, double
     Painter painter(target, scale);
     // The screen under everything is black.
     ItemList items;
+    Item screen{Item::Kind::Screen, &window, {0.0f, 0.0f}, painter.clip(), 1.0f};
+    screen.bounds = screen.opaque = painter.clip();
+    items.push_back(screen);
     collect(window, {0.0f, 0.0f}, painter.clip(), 1.0f, window.subviews(), true, painter, items);
-    painter.fillPixels(painter.clip(), Color::blackColor());
     drawList(painter, items);
     drawStatusBar(painter, window, application);
 
@@ -208,7 +210,7 @@ void Renderer::drawList(Painter& painter, ItemList& items) {
                                   [&](const PixelRect& o) { return o.contains(item.bounds); });
         if (item.hidden)
             continue;
-        if (item.kind == Item::Kind::Background) {
+        if (item.kind == Item::Kind::Background || item.kind == Item::Kind::Screen) {
             item.pieces = {item.bounds};
             for (const PixelRect& o : occluders) {
                 if (item.pieces.size() > maxPieces)
@@ -239,6 +241,10 @@ void Renderer::drawList(Painter& painter, ItemList& items) {
         painter.multiplyOpacity(item.opacity / std::max(painter.opacity(), 1e-6f));
         const Rect local{0, 0, item.view->frame().width(), item.view->frame().height()};
         switch (item.kind) {
+        case Item::Kind::Screen:
+            for (const PixelRect& piece : item.pieces)
+                painter.fillPixels(piece, Color::blackColor());
+            break;
         case Item::Kind::Background:
             for (const PixelRect& piece : item.pieces) {
                 Painter::Scope part(painter);
