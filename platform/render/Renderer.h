@@ -52,6 +52,10 @@ public:
     static int pixelWidth(const Window& window, float scale);
     static int pixelHeight(const Window& window, float scale);
 
+    // When the last frame goes stale by itself (a transition, fading scroll indicators, the
+    // status bar clock's next minute); at or before that frame's time, every frame differs.
+    double nextChangeTime() const { return nextChange_; }
+
     int framesDrawn() const { return framesDrawn_; }
     const ImageCache& imageCache() const { return cache_; }
     bool fontsLoaded() const { return regular_.isLoaded() && bold_.isLoaded(); }
