@@ -121,32 +121,43 @@ void Simulator::doStore(const std::vector<std::string>& w) {
 
 void Simulator::doTouch(const std::vector<std::string>& w) {
     if (w.size() < 2)
-        throw ScriptError("usage: touch down|move|up X Y, or touch cancel");
+        throw ScriptError("usage: touch down|move|up X Y [FINGER], or touch cancel [FINGER]");
     requireLaunched("touch");
     Window* window = app_->window();
     const std::string& phase = w[1];
+    // An optional last word numbers the finger, so that several can be down at once.
+    auto finger = [&](std::size_t at) {
+        if (w.size() <= at)
+            return fingerId;
+        std::int64_t id = parse::integer(w[at], "the finger");
+        if (id < 1 || id > maxFingers)
+            throw ScriptError("the finger is a number from 1 to " + std::to_string(maxFingers));
+        return static_cast<int>(id);
+    };
     if (phase == "cancel") {
-        if (w.size() != 2)
-            throw ScriptError("usage: touch cancel");
-        if (!window->hasTouch(fingerId))
+        if (w.size() != 2 && w.size() != 3)
+            throw ScriptError("usage: touch cancel [FINGER]");
+        int id = finger(2);
+        if (!window->hasTouch(id))
             throw ScriptError("no finger is down");
-        window->touchCancel(fingerId);
+        window->touchCancel(id);
         return;
     }
-    if (w.size() != 4)
-        throw ScriptError("usage: touch " + phase + " X Y");
+    if (w.size() != 4 && w.size() != 5)
+        throw ScriptError("usage: touch " + phase + " X Y [FINGER]");
     Point p{parse::finiteFloat(w[2], "X"), parse::finiteFloat(w[3], "Y")};
+    int id = finger(4);
     if (phase == "down") {
-        if (window->hasTouch(fingerId))
+        if (window->hasTouch(id))
             throw ScriptError("the finger is already down");
-        window->touchDown(fingerId, p);
+        window->touchDown(id, p);
     } else if (phase == "move" || phase == "up") {
-        if (!window->hasTouch(fingerId))
+        if (!window->hasTouch(id))
             throw ScriptError("no finger is down");
         if (phase == "move")
-            window->touchMove(fingerId, p);
+            window->touchMove(id, p);
         else
-            window->touchUp(fingerId, p);
+            window->touchUp(id, p);
     } else {
         throw ScriptError("a touch is down, move, up or cancel, not '" + phase + "'");
     }

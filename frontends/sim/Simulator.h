@@ -56,6 +56,7 @@ private:
     double clock_ = 0.0;
     PngWriter pngWriter_;
     static constexpr int fingerId = 1;
+    static constexpr int maxFingers = 10;
 };
 
 } // namespace nocturo

@@ -21,7 +21,7 @@ void usage(std::ostream& out) {
            "                live in memory only\n"
            "Reads one command a line from SCRIPT, or from standard input:\n"
            "  store KEY VALUE | launch | quit | wait SECONDS | dump\n"
-           "  touch down|move|up X Y | touch cancel\n"
+           "  touch down|move|up X Y [FINGER] | touch cancel [FINGER]\n"
            "  control NAME VALUE | press ACTION | call SELECTOR [ARG...]\n"
            "  render FILE.png [SCALE]\n";
 }
