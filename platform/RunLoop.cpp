@@ -81,6 +81,13 @@ double RunLoop::nextDueTime() const {
     return static_cast<double>(queue_.begin()->first.first) / 1e9;
 }
 
+std::size_t RunLoop::timerCount() const {
+    std::size_t n = 0;
+    for (const auto& [key, entry] : queue_)
+        n += entry.timer != nullptr;
+    return n;
+}
+
 double RunLoop::step(double time) {
     stepAt(toNanos(time));
     return nextDueTime();

@@ -67,6 +67,8 @@ public:
     double nextDueTime() const;
     bool hasPending() const { return !queue_.empty(); }
     std::size_t pendingCount() const { return queue_.size(); }
+    // How many timers are scheduled now.
+    std::size_t timerCount() const;
 
 private:
     friend class Timer;
