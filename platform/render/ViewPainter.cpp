@@ -105,6 +105,18 @@ void ViewPainter::paintText(Painter& painter, const std::string& text, Rect box,
     painter.drawText(font, line, size, {x, baseline}, color);
 }
 
+float ViewPainter::fittingSize(const std::string& text, float width, bool bold, float size,
+                               float smallest) {
+    Font& font = bold ? bold_ : regular_;
+    std::u32string line = Font::decode(text);
+    // Measured at a size whose pixels do not depend on the screen's scale.
+    const float reference = 64.0f;
+    float natural = font.measure(line, reference) / reference;
+    if (!(natural > 0.0f) || natural * size <= width)
+        return size;
+    return std::max(smallest, width / natural);
+}
+
 // Outlined in the tint, with hairline separators; the chosen segment is filled with the tint
 // and titled in white, the others titled in a light shade of the tint.
 void ViewPainter::paintSegmentedControl(Painter& painter, const SegmentedControl& control) {
@@ -138,10 +150,11 @@ void ViewPainter::paintSegmentedControl(Painter& painter, const SegmentedControl
     const Color titleColor = mix(tint, white, 0.7f);
     for (int i = 0; i < n; ++i) {
         Rect seg = control.segmentRect(i);
-        Rect box{seg.minX() + 4.0f, seg.minY(), seg.width() - 8.0f, seg.height()};
+        Rect box{seg.minX() + 2.0f, seg.minY(), seg.width() - 4.0f, seg.height()};
         bool chosen = i == selected;
-        paintText(painter, control.segments()[static_cast<std::size_t>(i)], box, 13.0f, chosen,
-                  chosen ? white : titleColor, TextAlignment::Center);
+        const std::string& title = control.segments()[static_cast<std::size_t>(i)];
+        paintText(painter, title, box, fittingSize(title, box.width(), chosen, 13.0f, 9.0f),
+                  chosen, chosen ? white : titleColor, TextAlignment::Center);
     }
 }
 

@@ -40,6 +40,9 @@ public:
     void paintText(Painter& painter, const std::string& text, Rect box, float size, bool bold,
                    Color color, TextAlignment alignment);
 
+    // The largest size from `size` down to `smallest` at which the text fits `width`.
+    float fittingSize(const std::string& text, float width, bool bold, float size, float smallest);
+
     // How much a disabled control's look is dimmed.
     static constexpr float disabledOpacity = 0.45f;
 
