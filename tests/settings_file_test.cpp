@@ -448,6 +448,7 @@ TEST_F(SettingsFileAppTest, EverySettingControlAndTheScreenSurviveARestart) {
         before = dump(sim);
         run(sim, {"quit"});
     }
+    EXPECT_EQ(before["store"].size(), 8u) << before["store"];
     EXPECT_EQ(before["store"], nlohmann::json::parse(readBytes(path)));
 
     auto store = open();
