@@ -1,0 +1,39 @@
+#include "frontends/web/LocalStorageSettingsStore.h"
+
+#include "frontends/web/StoredValue.h"
+
+namespace nocturo {
+
+LocalStorageSettingsStore::LocalStorageSettingsStore(Storage& storage,
+                                                     const std::vector<std::string>& keys)
+    : storage_(storage) {
+    for (const std::string& key : keys) {
+        std::optional<std::string> text = storage_.get(key);
+        if (!text)
+            continue;
+        if (std::optional<SettingValue> value = StoredValue::parse(*text))
+            values_[key] = *value;
+    }
+}
+
+std::optional<SettingValue> LocalStorageSettingsStore::objectForKey(const std::string& key) const {
+    auto it = values_.find(key);
+    if (it == values_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+void LocalStorageSettingsStore::setObject(const std::string& key, SettingValue value) {
+    values_[key] = value;
+    // A float that is not finite has no text form: it is kept for this page's life and
+    // reads as absent after a reload, as it would from the settings file.
+    std::optional<std::string> text = StoredValue::format(value);
+    if (!text) {
+        storage_.remove(key);
+        lastWriteSaved_ = true;
+        return;
+    }
+    lastWriteSaved_ = storage_.set(key, *text);
+}
+
+} // namespace nocturo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/SettingsStore.h"
+
+#include <optional>
+#include <string>
+
+namespace nocturo {
+
+// The text form of one setting in the browser's local storage, which holds only strings: a
+// JSON number or boolean. Integers are written without a point, floats always with one (or an
+// exponent), so each reads back as its own kind and the same 32-bit value.
+struct StoredValue {
+    // Nothing for a float that is not finite: it has no text form and the key is removed.
+    static std::optional<std::string> format(const SettingValue& value);
+    // Nothing (the value is absent) for text that is not one JSON number or boolean, and for a
+    // number that does not fit its kind: an integer beyond 64 bits, a float beyond or below the
+    // range of a float.
+    static std::optional<SettingValue> parse(const std::string& text);
+};
+
+} // namespace nocturo

@@ -1,0 +1,116 @@
+// The page's script drives the application through these calls (see site/app.js): it starts
+// it once, steps its run loop on the page's clock, hands it the touches and shows the
+// framebuffer.
+
+#include "app/NocturoAppDelegate.h"
+#include "frontends/web/BrowserStorage.h"
+#include "frontends/web/LocalStorageSettingsStore.h"
+#include "frontends/web/WebApp.h"
+
+#include <cmath>
+#include <cstdint>
+#include <emscripten/emscripten.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace nocturo;
+
+EM_JS(void, nocturoOpenSitePage, (const char* path), {
+    if (Module["openSitePage"])
+        Module["openSitePage"](UTF8ToString(path));
+});
+
+// Where the build puts the resources in the module's file system.
+const char* const resourceDir = "/resources";
+
+const std::vector<std::string> settingsKeys = {
+    SettingsKey::cyclicFrequency, SettingsKey::colorIndex,   SettingsKey::spotWidth,
+    SettingsKey::lightMode,       SettingsKey::lightOffMode, SettingsKey::adjustSpotSize,
+    SettingsKey::hideStrip,       SettingsKey::stripIndex};
+
+struct Page {
+    BrowserStorage storage;
+    LocalStorageSettingsStore store{storage, settingsKeys};
+    std::unique_ptr<WebApp> app;
+};
+
+Page& page() {
+    static Page instance;
+    return instance;
+}
+
+} // namespace
+
+extern "C" {
+
+// 1 when the application runs; 0 when it could not start (the reason: nocturo_error).
+EMSCRIPTEN_KEEPALIVE int nocturo_start(double now) {
+    Page& p = page();
+    if (p.app)
+        return p.app->error().empty() ? 1 : 0;
+    auto app = std::make_unique<WebApp>(p.store, resourceDir, now, [](const std::string& path) {
+        nocturoOpenSitePage(path.c_str());
+    });
+    bool started = app->launch();
+    p.app = std::move(app);
+    return started ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* nocturo_error() {
+    return page().app ? page().app->error().c_str() : "not started";
+}
+
+EMSCRIPTEN_KEEPALIVE double nocturo_step(double now) {
+    return page().app ? page().app->step(now) : INFINITY;
+}
+
+EMSCRIPTEN_KEEPALIVE void nocturo_touch(int kind, int id, double x, double y, double now) {
+    if (!page().app || kind < 0 || kind > 3)
+        return;
+    page().app->touch(static_cast<TouchKind>(kind), id, static_cast<float>(x),
+                      static_cast<float>(y), now);
+}
+
+EMSCRIPTEN_KEEPALIVE void nocturo_cancel_touches(double now) {
+    if (page().app)
+        page().app->cancelTouches(now);
+}
+
+EMSCRIPTEN_KEEPALIVE int nocturo_render(double now, double scale) {
+    return page().app && page().app->render(now, static_cast<float>(scale)) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE void nocturo_invalidate() {
+    if (page().app)
+        page().app->invalidate();
+}
+
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* nocturo_pixels() {
+    return page().app ? page().app->framebuffer().pixels.data() : nullptr;
+}
+
+EMSCRIPTEN_KEEPALIVE int nocturo_pixel_width() {
+    return page().app ? page().app->framebuffer().width : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int nocturo_pixel_height() {
+    return page().app ? page().app->framebuffer().height : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE double nocturo_point_width() {
+    return page().app ? page().app->pointWidth() : 0.0;
+}
+
+EMSCRIPTEN_KEEPALIVE double nocturo_point_height() {
+    return page().app ? page().app->pointHeight() : 0.0;
+}
+
+} // extern "C"
+
+int main() {
+    // The page's script starts the application once the resources are in place.
+    return 0;
+}
