@@ -224,7 +224,7 @@ std::string withHugeNumbersAsNull(const std::string& text) {
     return out;
 }
 
-enum class ReadResult { ok, missing, failed };
+enum class ReadResult { ok, missing, notAFile, failed };
 
 ReadResult readFile(const std::string& path, std::string& text, std::string& error) {
     // Non-blocking, so that a pipe in the file's place cannot hang the launch.
@@ -242,12 +242,12 @@ ReadResult readFile(const std::string& path, std::string& text, std::string& err
         return ReadResult::failed;
     }
     if (S_ISDIR(st.st_mode)) {
-        error = "it is a directory";
-        return ReadResult::failed;
+        error = "is a directory";
+        return ReadResult::notAFile;
     }
     if (!S_ISREG(st.st_mode)) {
-        error = "it is not a regular file";
-        return ReadResult::failed;
+        error = "is not a regular file";
+        return ReadResult::notAFile;
     }
     if (st.st_size > maxFileSize) {
         error = "it is too large (" + std::to_string(st.st_size) + " bytes)";
@@ -381,6 +381,13 @@ void FileSettingsStore::load() {
     std::string text, error;
     switch (readFile(path_, text, error)) {
     case ReadResult::missing:
+        return;
+    case ReadResult::notAFile:
+        // Something else stands at the path, likely a mistyped one: it is none of ours to
+        // move, so it stays where it is and nothing is saved over it.
+        writeBlocked_ = "the settings path " + error;
+        warn("settings file " + path_ + " " + error +
+             "; it is left as it is, the default settings are used and changes will not be saved");
         return;
     case ReadResult::failed:
         moveAside("cannot be read: " + error);
