@@ -177,7 +177,8 @@ void Painter::roundedShape(float x0, float y0, float x1, float y1, float radius,
 
     auto distance = [&](float px, float py) {
         float qx = std::fabs(px - cx) - (hx - r), qy = std::fabs(py - cy) - (hy - r);
-        float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+        float ox = std::max(qx, 0.0f), oy = std::max(qy, 0.0f);
+        float outside = std::sqrt(ox * ox + oy * oy);
         return outside + std::min(std::max(qx, qy), 0.0f) - r;
     };
     auto cover = [&](float d) {

@@ -68,8 +68,7 @@ void copyRows(Framebuffer& to, const Framebuffer& from, const PixelRect& area) {
 }
 } // namespace
 
-Renderer::Renderer(ImageLibrary& images)
-    : images_(images), views_(images, cache_, regular_, bold_) {
+Renderer::Renderer(ImageLibrary& images) : views_(images, cache_, regular_, bold_) {
     regular_.loadFile(images.resourceDir() + "/fonts/DejaVuSans.ttf");
     bold_.loadFile(images.resourceDir() + "/fonts/DejaVuSans-Bold.ttf");
 }

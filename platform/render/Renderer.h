@@ -74,7 +74,6 @@ private:
     Framebuffer& scratch(const Framebuffer& like);
     const Animation* activeTransition(const View& view) const;
 
-    ImageLibrary& images_;
     ImageCache cache_;
     Font regular_;
     Font bold_;

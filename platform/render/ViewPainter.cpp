@@ -153,8 +153,8 @@ void ViewPainter::paintSegmentedControl(Painter& painter, const SegmentedControl
         Rect box{seg.minX() + 2.0f, seg.minY(), seg.width() - 4.0f, seg.height()};
         bool chosen = i == selected;
         const std::string& title = control.segments()[static_cast<std::size_t>(i)];
-        paintText(painter, title, box, fittingSize(title, box.width(), chosen, 13.0f, 9.0f),
-                  chosen, chosen ? white : titleColor, TextAlignment::Center);
+        paintText(painter, title, box, fittingSize(title, box.width(), chosen, 13.0f, 9.0f), chosen,
+                  chosen ? white : titleColor, TextAlignment::Center);
     }
 }
 
