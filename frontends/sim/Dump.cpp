@@ -228,7 +228,9 @@ std::string Simulator::dump() const {
     for (const auto& [key, value] : store_.dictionary())
         store[key] = settingJson(value);
     j["store"] = store;
-    return j.dump();
+    // A key that a script stored need not be UTF-8, which JSON cannot hold: such bytes print as
+    // U+FFFD rather than failing the dump.
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 } // namespace nocturo
