@@ -37,8 +37,7 @@ bool WebApp::launch() {
 double WebApp::step(double now) {
     if (!app_.isLaunched())
         return INFINITY;
-    // The page's clock never runs backwards, but a caller's may: the loop keeps its own time.
-    return app_.runLoop().step(std::max(now, app_.runLoop().now()));
+    return app_.runLoop().step(clampedTime(now));
 }
 
 void WebApp::touch(TouchKind kind, int id, float x, float y, double now) {
@@ -92,6 +91,12 @@ bool WebApp::render(double now, float scale) {
     }
     return renderer_.render(*window, app_.application(), std::max(now, app_.runLoop().now()), scale,
                             framebuffer_);
+}
+
+// The page's clock never runs backwards, but a caller's might: the loop keeps its own time then.
+double WebApp::clampedTime(double now) {
+    double loop = app_.runLoop().now();
+    return std::isfinite(now) && now > loop ? now : loop;
 }
 
 float WebApp::pointWidth() const {

@@ -41,12 +41,15 @@ public:
     const Framebuffer& framebuffer() const { return framebuffer_; }
     float pointWidth() const;
     float pointHeight() const;
+    Nocturo& nocturo() { return app_; }
 
     // The path part of an address ("/a/b.html" of "http://host/a/b.html"); empty when it has
     // none.
     static std::string pathOf(const std::string& url);
 
 private:
+    double clampedTime(double now);
+
     Nocturo app_;
     Renderer renderer_;
     Framebuffer framebuffer_;
