@@ -14,6 +14,12 @@ constexpr float defaultSpotWidth = 320.0f;
 bool isPositive(float v) {
     return std::isfinite(v) && v > 0.0f;
 }
+
+// The segment that shows a code counted from 1. A stored code is not range-checked, and the
+// lowest 32-bit number has no predecessor: any code below 1 selects no segment.
+int segmentOf(std::int32_t code) {
+    return code >= 1 ? code - 1 : SegmentedControl::noSegment;
+}
 } // namespace
 
 void NocturoAppDelegate::loadUserSettings() {
@@ -51,7 +57,7 @@ void NocturoAppDelegate::loadUserSettings() {
     if (currentOffMode == 0)
         currentOffMode = 2;
     if (offModeSelector)
-        offModeSelector->setSelectedSegmentIndex(currentOffMode - 1);
+        offModeSelector->setSelectedSegmentIndex(segmentOf(currentOffMode));
     if (paintingView)
         paintingView->setCurrentOffMode(currentOffMode);
     refleshSpotAppearance();
@@ -74,7 +80,7 @@ void NocturoAppDelegate::loadUserSettings() {
     if (currentStripIndex == 0)
         currentStripIndex = 2;
     if (stripSizeSelector)
-        stripSizeSelector->setSelectedSegmentIndex(currentStripIndex - 1);
+        stripSizeSelector->setSelectedSegmentIndex(segmentOf(currentStripIndex));
     setStripSizeByIndex(currentStripIndex);
 }
 
