@@ -178,10 +178,24 @@ bool View::isReachable() const {
     return v && dynamic_cast<const Window*>(v) != nullptr;
 }
 
-void View::touchesBegan(const std::vector<Touch*>&, const TouchEvent&) {}
-void View::touchesMoved(const std::vector<Touch*>&, const TouchEvent&) {}
-void View::touchesEnded(const std::vector<Touch*>&, const TouchEvent&) {}
-void View::touchesCancelled(const std::vector<Touch*>&, const TouchEvent&) {}
+// A view that does nothing with a touch passes it on to its superview, as the phone's
+// responder chain does: a drag on the plain content of a scroll view scrolls it.
+void View::touchesBegan(const std::vector<Touch*>& touches, const TouchEvent& event) {
+    if (superview_)
+        superview_->touchesBegan(touches, event);
+}
+void View::touchesMoved(const std::vector<Touch*>& touches, const TouchEvent& event) {
+    if (superview_)
+        superview_->touchesMoved(touches, event);
+}
+void View::touchesEnded(const std::vector<Touch*>& touches, const TouchEvent& event) {
+    if (superview_)
+        superview_->touchesEnded(touches, event);
+}
+void View::touchesCancelled(const std::vector<Touch*>& touches, const TouchEvent& event) {
+    if (superview_)
+        superview_->touchesCancelled(touches, event);
+}
 
 void View::setNeedsDisplay() {
     if (Window* w = window())
