@@ -8,7 +8,7 @@ namespace {
 EM_JS(char*, nocturoStorageGet, (const char* key), {
     try {
         const text = window.localStorage.getItem(UTF8ToString(key));
-        if (text == = null)
+        if (text == null)
             return 0;
         const size = lengthBytesUTF8(text) + 1;
         const out = _malloc(size);
