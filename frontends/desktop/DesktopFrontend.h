@@ -1,0 +1,84 @@
+#pragma once
+
+#include "frontends/desktop/BrowserLauncher.h"
+#include "frontends/desktop/DesktopWindow.h"
+#include "frontends/desktop/LiveApp.h"
+#include "frontends/desktop/Options.h"
+#include "frontends/desktop/TouchRouter.h"
+#include "platform/render/Renderer.h"
+
+#include <atomic>
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+union SDL_Event;
+
+namespace nocturo {
+
+// What a run measured, for --stats.
+struct RunFigures {
+    double firstFrameAfterStart = -1.0; // seconds from the start of the process
+    double firstFrameWallClock = 0.0;   // seconds since 1970, when it was shown
+    double launchTime = 0.0;            // on the run's clock
+    double endTime = 0.0;
+    std::uint64_t framesPresented = 0;
+    std::uint64_t colourSteps = 0;
+    double processorSeconds = 0.0;
+    std::string renderer;
+    bool presentsInStep = false;
+    float scale = 0.0f;
+
+    void print(std::ostream& out) const;
+};
+
+// The desktop front end: one window showing Nocturo, the mouse and touch screens as fingers,
+// the run loop on the real clock. SDL's video must be initialised.
+class DesktopFrontend {
+public:
+    DesktopFrontend(const Options& options, SettingsStore& store,
+                    LiveApp::Clock::time_point processStart);
+    ~DesktopFrontend();
+    DesktopFrontend(const DesktopFrontend&) = delete;
+    DesktopFrontend& operator=(const DesktopFrontend&) = delete;
+
+    // Runs until the window is closed or Ctrl+Q; returns the exit status.
+    int run();
+    const RunFigures& figures() const { return figures_; }
+
+private:
+    void handle(const SDL_Event& event);
+    void handleKey(const SDL_Event& event);
+    void handleWindowEvent(const SDL_Event& event);
+    void draw();
+    double wakeTime(double now) const;
+    void openPendingAddresses();
+
+    Options options_;
+    LiveApp live_;
+    std::unique_ptr<DesktopWindow> window_;
+    Renderer renderer_;
+    Framebuffer frame_;
+    Viewport viewport_;
+    TouchRouter touches_;
+    BrowserLauncher browser_;
+    std::vector<std::string> pendingAddresses_; // guarded by the application's lock
+
+    std::uint32_t wakeEvent_ = 0;
+    std::atomic<bool> wakePosted_{false};
+    bool running_ = false;
+    bool animating_ = false;
+    bool exposed_ = false;
+    bool statusBarShown_ = false;
+    double nextChange_ = 0.0;
+    double lastPresent_ = -1.0;
+    double refreshInterval_ = 1.0 / 60.0;
+    double lastMouseMotion_ = 0.0;
+    bool cursorShown_ = true;
+    double quitAt_ = 0.0;
+    RunFigures figures_;
+};
+
+} // namespace nocturo

@@ -1,0 +1,75 @@
+#include "frontends/desktop/TouchRouter.h"
+
+namespace nocturo {
+
+void TouchRouter::mouseDown(Window& window, const Viewport& viewport, float x, float y) {
+    if (mouseDown_)
+        return;
+    Point p = viewport.pointAt(x, y);
+    if (!viewport.contains(p))
+        return;
+    mouseDown_ = true;
+    window.touchDown(mouseFinger, p);
+}
+
+void TouchRouter::mouseMove(Window& window, const Viewport& viewport, float x, float y) {
+    if (!mouseDown_)
+        return;
+    window.touchMove(mouseFinger, viewport.clamp(viewport.pointAt(x, y)));
+}
+
+void TouchRouter::mouseUp(Window& window, const Viewport& viewport, float x, float y) {
+    if (!mouseDown_)
+        return;
+    mouseDown_ = false;
+    window.touchUp(mouseFinger, viewport.clamp(viewport.pointAt(x, y)));
+}
+
+int TouchRouter::freeId() const {
+    for (int id = mouseFinger + 1;; ++id) {
+        bool used = false;
+        for (const auto& [key, taken] : fingers_)
+            used = used || taken == id;
+        if (!used)
+            return id;
+    }
+}
+
+void TouchRouter::fingerDown(Window& window, const Viewport& viewport, std::int64_t device,
+                             std::int64_t finger, float fx, float fy) {
+    FingerKey key{device, finger};
+    if (fingers_.count(key))
+        return;
+    Point p = viewport.pointAtFraction(fx, fy);
+    if (!viewport.contains(p))
+        return;
+    int id = freeId();
+    fingers_[key] = id;
+    window.touchDown(id, p);
+}
+
+void TouchRouter::fingerMove(Window& window, const Viewport& viewport, std::int64_t device,
+                             std::int64_t finger, float fx, float fy) {
+    auto it = fingers_.find({device, finger});
+    if (it == fingers_.end())
+        return;
+    window.touchMove(it->second, viewport.clamp(viewport.pointAtFraction(fx, fy)));
+}
+
+void TouchRouter::fingerUp(Window& window, const Viewport& viewport, std::int64_t device,
+                           std::int64_t finger, float fx, float fy) {
+    auto it = fingers_.find({device, finger});
+    if (it == fingers_.end())
+        return;
+    int id = it->second;
+    fingers_.erase(it);
+    window.touchUp(id, viewport.clamp(viewport.pointAtFraction(fx, fy)));
+}
+
+void TouchRouter::cancelAll(Window& window) {
+    mouseDown_ = false;
+    fingers_.clear();
+    window.cancelAllTouches();
+}
+
+} // namespace nocturo

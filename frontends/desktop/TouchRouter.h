@@ -1,0 +1,47 @@
+#pragma once
+
+#include "frontends/desktop/Viewport.h"
+#include "platform/Window.h"
+
+#include <cstdint>
+#include <map>
+#include <utility>
+
+namespace nocturo {
+
+// Turns the mouse and the fingers of touch screens into the window's touches. The mouse is one
+// finger while its button is held; each finger on a touch screen is a finger of its own. A
+// finger that lands beside the screen, on the black around it, touches nothing; one that
+// slides off the screen stays at its edge.
+class TouchRouter {
+public:
+    static constexpr int mouseFinger = 0;
+
+    // Mouse positions are in window units.
+    void mouseDown(Window& window, const Viewport& viewport, float x, float y);
+    void mouseMove(Window& window, const Viewport& viewport, float x, float y);
+    void mouseUp(Window& window, const Viewport& viewport, float x, float y);
+
+    // Touch-screen positions are fractions of the window's width and height.
+    void fingerDown(Window& window, const Viewport& viewport, std::int64_t device,
+                    std::int64_t finger, float fx, float fy);
+    void fingerMove(Window& window, const Viewport& viewport, std::int64_t device,
+                    std::int64_t finger, float fx, float fy);
+    void fingerUp(Window& window, const Viewport& viewport, std::int64_t device,
+                  std::int64_t finger, float fx, float fy);
+
+    // The system took the screen away: every finger is cancelled.
+    void cancelAll(Window& window);
+
+    bool isMouseDown() const { return mouseDown_; }
+    std::size_t fingerCount() const { return fingers_.size() + (mouseDown_ ? 1 : 0); }
+
+private:
+    using FingerKey = std::pair<std::int64_t, std::int64_t>;
+    int freeId() const;
+
+    bool mouseDown_ = false;
+    std::map<FingerKey, int> fingers_;
+};
+
+} // namespace nocturo

@@ -1,0 +1,92 @@
+// nocturo: the light source in a window of the desktop.
+
+#include "frontends/desktop/DesktopFrontend.h"
+#include "frontends/desktop/Options.h"
+#include "platform/FileSettingsStore.h"
+#include "platform/InterfaceLoader.h"
+
+#include <SDL.h>
+#include <chrono>
+#include <exception>
+#include <iostream>
+#include <memory>
+
+#ifndef NOCTURO_RESOURCE_DIR
+#define NOCTURO_RESOURCE_DIR "resources"
+#endif
+
+int main(int argc, char** argv) {
+    const auto processStart = std::chrono::steady_clock::now();
+    const std::string program = "nocturo";
+
+    nocturo::ParsedOptions parsed = nocturo::parseOptions(argc, argv, NOCTURO_RESOURCE_DIR);
+    if (!parsed.ok()) {
+        std::cerr << program << ": " << parsed.error << "\n"
+                  << "Try '" << program << " --help' for more information.\n";
+        return 2;
+    }
+    const nocturo::Options& options = parsed.options;
+    if (options.help) {
+        std::cout << nocturo::usageText(program);
+        return 0;
+    }
+    if (options.version) {
+        std::cout << nocturo::versionText();
+        return 0;
+    }
+
+    // A finger on a touch screen is not also a mouse, nor the mouse a finger.
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    SDL_SetHint(SDL_HINT_APP_NAME, "Nocturo");
+    SDL_SetHint(SDL_HINT_SCREENSAVER_INHIBIT_ACTIVITY_NAME, "Light painting");
+    std::string noDisplay;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        noDisplay = SDL_GetError();
+    } else if (!nocturo::showsOnAScreen(SDL_GetCurrentVideoDriver(),
+                                        SDL_getenv("SDL_VIDEODRIVER"))) {
+        // SDL falls back to drawing into memory when no display answers; nobody would see that.
+        noDisplay = "no display answered";
+        SDL_Quit();
+    }
+    if (!noDisplay.empty()) {
+        std::cerr << program << ": cannot open a display: " << noDisplay << "\n"
+                  << "Nocturo shows its light in a window. Start it in a graphical session "
+                     "(X11 or Wayland), or set DISPLAY to the display to use.\n";
+        return 1;
+    }
+
+    std::unique_ptr<nocturo::SettingsStore> store;
+    std::string settingsFile = options.settingsFile.empty()
+                                   ? nocturo::FileSettingsStore::defaultPath()
+                                   : options.settingsFile;
+    if (settingsFile.empty()) {
+        std::cerr << program
+                  << ": no home folder to keep the settings in; they last until "
+                     "Nocturo quits\n";
+        store = std::make_unique<nocturo::MemorySettingsStore>();
+    } else {
+        store = std::make_unique<nocturo::FileSettingsStore>(
+            settingsFile, [&](const std::string& m) { std::cerr << program << ": " << m << "\n"; });
+    }
+
+    int status = 0;
+    try {
+        nocturo::DesktopFrontend frontend(options, *store, processStart);
+        status = frontend.run();
+        if (options.stats)
+            frontend.figures().print(std::cout);
+    } catch (const nocturo::DisplayError& e) {
+        std::cerr << program << ": cannot open a window: " << e.what() << "\n";
+        status = 1;
+    } catch (const nocturo::InterfaceError& e) {
+        std::cerr << program << ": cannot start: " << e.what() << "\n";
+        status = 1;
+    } catch (const std::exception& e) {
+        std::cerr << program << ": " << e.what() << "\n";
+        status = 1;
+    }
+    SDL_Quit();
+    return status;
+}

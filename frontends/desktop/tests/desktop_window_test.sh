@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# The desktop build in a real window: started under Xvfb, driven with xdotool as a person would
+# with a mouse, looked at through screenshots of the display.
+#   desktop_window_test.sh NOCTURO X11PROBE
+# Prints one line a check and ends with "N passed, N failed". Pictures and logs of the run stay
+# in $NOCTURO_TEST_OUTPUT when that is set.
+set -uo pipefail
+
+nocturo=$1
+probe=$2
+work=$(mktemp -d)
+out=${NOCTURO_TEST_OUTPUT:-$work/out}
+mkdir -p "$out"
+passed=0
+failed=0
+xvfb=""
+app=""
+
+cleanup() {
+    [[ -n "$app" ]] && kill "$app" 2>/dev/null
+    [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+pass() { echo "ok: $1"; passed=$((passed + 1)); }
+fail() { echo "FAILED: $1"; failed=$((failed + 1)); }
+check() { # check NAME COMMAND...
+    local name=$1
+    shift
+    if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+# -- without a display ---------------------------------------------------------------------
+
+msg=$(env -u DISPLAY -u WAYLAND_DISPLAY XDG_RUNTIME_DIR="$work" "$nocturo" 2>&1 >/dev/null)
+status=$?
+check "no display: a non-zero exit" test "$status" -ne 0
+check "no display: a clear message" grep -q "cannot open a display" <<<"$msg"
+check "--help exits 0 and shows the usage" bash -c "'$nocturo' --help | grep -q '^Usage: nocturo'"
+check "--version exits 0 and names the version" bash -c "'$nocturo' --version | grep -q '^nocturo [0-9]'"
+"$nocturo" --scale 0 >/dev/null 2>&1
+check "a bad option exits 2" test $? -eq 2
+
+# -- the display ---------------------------------------------------------------------------
+
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 800x1000x24 -nolisten tcp -noreset >"$out/xvfb.log" 2>&1 &
+xvfb=$!
+exec 3>&-
+for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+if [[ ! -s "$work/display" ]]; then
+    fail "Xvfb starts"
+    echo "$passed passed, $failed failed"
+    exit 1
+fi
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY
+
+# The colour at a place of the window, as "R G B".
+wx=0
+wy=0
+pixel() { "$probe" pixel $((wx + $1)) $((wy + $2)); }
+is_lit() { # yellow, the first colour
+    local r g b
+    read -r r g b < <(pixel "$1" "$2")
+    ((r > 200 && g > 200 && b < 60))
+}
+is_black() {
+    local r g b
+    read -r r g b < <(pixel "$1" "$2")
+    ((r < 8 && g < 8 && b < 8))
+}
+is_done_button() { # the settings screen's blue Done button
+    local r g b
+    read -r r g b < <(pixel 278 41)
+    ((b > 200 && r < 60))
+}
+eventually() { # eventually SECONDS COMMAND...: the command succeeds within the time
+    local tries=$(($1 * 20))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+click() { xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click 1; }
+
+# Without Nocturo, this display's screen saver starts after a second without input.
+"$probe" saver-timeout 1
+sleep 2.2
+check "the screen saver starts on an idle display" test "$("$probe" saver)" = on
+
+export XDG_CONFIG_HOME="$work/config"
+settings="$XDG_CONFIG_HOME/nocturo/settings.json"
+cat >"$work/browser" <<EOB
+#!/bin/sh
+printf '%s\n' "\$@" > "$work/opened"
+EOB
+chmod +x "$work/browser"
+export BROWSER="$work/browser"
+
+start() {
+    "$nocturo" --scale 1 >>"$out/nocturo.log" 2>&1 &
+    app=$!
+    local id
+    id=$(xdotool search --sync --onlyvisible --name '^Nocturo$' 2>/dev/null | head -n1)
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    wx=$X
+    wy=$Y
+    window=$id
+}
+quit() {
+    xdotool windowfocus --sync "$window" key ctrl+q
+    local status=0
+    for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
+    if kill -0 "$app" 2>/dev/null; then
+        status=124
+        kill "$app"
+    fi
+    wait "$app" || status=$?
+    app=""
+    return "$status"
+}
+
+start
+check "the window is the screen at scale 1" test "$WIDTH" = 320 -a "$HEIGHT" = 480
+check "after the launch fade the spot is lit" eventually 5 is_lit 160 240
+"$probe" shot "$out/1-lit-spot.png"
+check "the spot is round: black in the corners" is_black 5 5
+check "the screen saver stays off while Nocturo runs" \
+    bash -c "sleep 2.2; test \"\$('$probe' saver)\" = off"
+
+# The settings button, bottom right; the flip takes 0.8 s.
+click 303 465
+check "a click on the settings button shows the settings" eventually 3 is_done_button
+sleep 0.3
+"$probe" shot "$out/2-settings.png"
+# Off mode 1: the light rests off and shines while a finger is down.
+click 85 326
+check "the off-mode control writes the settings file" \
+    eventually 3 grep -qs '"lightOffMode": 1' "$settings"
+
+# The help control is below: a drag on the margin scrolls it into view.
+xdotool mousemove --sync $((wx + 315)) $((wy + 420)) mousedown 1
+for y in 380 340 300 260 220 200; do xdotool mousemove --sync $((wx + 315)) $((wy + y)); done
+xdotool mouseup 1
+sleep 0.2
+click 160 408
+check "the help control opens the help page in the browser" eventually 3 grep -qs \
+    '^http://.*/iPhoneApps/Nocturo/Tips_and_Tricks.html$' "$work/opened"
+
+click 278 41
+not_settings() { ! is_done_button; }
+check "Done returns to the painting screen" eventually 3 not_settings
+sleep 1.0
+check "in off mode 1 the screen is black at rest" is_black 160 240
+"$probe" shot "$out/3-off-mode-1.png"
+xdotool mousemove --sync $((wx + 160)) $((wy + 300)) mousedown 1
+check "a finger down lights the spot" eventually 2 is_lit 160 240
+"$probe" shot "$out/4-touched.png"
+xdotool mouseup 1
+check "the finger's lift makes it black again" eventually 2 is_black 160 240
+
+quit
+check "Ctrl+Q quits cleanly" test $? -eq 0
+
+# A restart finds the settings as they were left.
+start
+sleep 2
+check "after a restart off mode 1 still rests black" is_black 160 240
+xdotool mousemove --sync $((wx + 160)) $((wy + 300)) mousedown 1
+check "and lights up under a finger" eventually 2 is_lit 160 240
+xdotool mouseup 1
+kill -TERM "$app"
+wait "$app"
+check "SIGTERM quits cleanly" test $? -eq 0
+app=""
+
+echo "$passed passed, $failed failed"
+((failed == 0))
