@@ -292,6 +292,27 @@ test('a broken interface file stops the launch with a clear message', { timeout:
     await context.close();
   });
 
+test('the help control opens the help page of this site', { timeout: 60000 }, async () => {
+  const { context, page } = await phone();
+  await openPage(page);
+  await waitForColour(page, centre, yellow);
+  const touch = await fingers(page);
+  await touch.tap({ x: 303, y: 465 });
+  await waitForColour(page, settingsBar, settingsBarColour);
+  // Drags the settings up to their end, beside the controls, then taps "Tips and tricks".
+  await touch.down({ x: 5, y: 400 });
+  for (let y = 380; y >= 100; y -= 20) await touch.move({ x: 5, y });
+  await touch.up();
+  const opened = context.waitForEvent('page', { timeout: 15000 });
+  await touch.tap({ x: 160, y: 404 });
+  const help = await opened;
+  await help.waitForLoadState();
+  assert.equal(new URL(help.url()).pathname, '/iPhoneApps/Nocturo/Tips_and_Tricks.html');
+  assert.equal(await help.title(), 'Nocturo: tips and tricks');
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
 test('the site holds its help page, manifest and icons', { timeout: 30000 }, async () => {
   const get = async (file) => {
     const response = await fetch(new URL(file, origin));
