@@ -313,6 +313,64 @@ test('the help control opens the help page of this site', { timeout: 60000 }, as
   await context.close();
 });
 
+test('the screen is kept awake, and again when the page shows again', { timeout: 60000 },
+  async () => {
+    const { context, page } = await phone();
+    await page.addInitScript(() => {
+      window.wakeLocks = [];
+      let visibility = 'visible';
+      Object.defineProperty(Document.prototype, 'visibilityState', { get: () => visibility });
+      window.setVisibility = (state) => {
+        visibility = state;
+        // Hiding the page releases the lock, as browsers do.
+        if (state === 'hidden')
+          window.wakeLocks.forEach((lock) => lock.dispatchEvent(new Event('release')));
+        document.dispatchEvent(new Event('visibilitychange'));
+      };
+      Object.defineProperty(Navigator.prototype, 'wakeLock', {
+        get: () => ({
+          request: async (type) => {
+            const lock = new EventTarget();
+            lock.type = type;
+            window.wakeLocks.push(lock);
+            return lock;
+          },
+        }),
+      });
+    });
+    await openPage(page);
+    await waitForColour(page, centre, yellow);
+    await page.waitForFunction(() => window.wakeLocks.length === 1);
+    assert.equal(await page.evaluate(() => window.wakeLocks[0].type), 'screen');
+    await page.evaluate(() => window.setVisibility('hidden'));
+    await page.evaluate(() => window.setVisibility('visible'));
+    await page.waitForFunction(() => window.wakeLocks.length === 2);
+    await context.close();
+  });
+
+test('full screen on request, and the light fills any window shape', { timeout: 60000 },
+  async () => {
+    const { context, page } = await phone();
+    await openPage(page);
+    await waitForColour(page, centre, yellow);
+    const button = page.locator('#fullscreen');
+    await button.click();
+    await page.waitForFunction(() => document.fullscreenElement !== null);
+    await button.waitFor({ state: 'hidden' });
+    await page.evaluate(() => document.exitFullscreen());
+    await button.waitFor({ state: 'visible' });
+
+    // Turned on its side: the screen's height fills the window's, centred on black.
+    await page.setViewportSize({ width: 844, height: 390 });
+    await page.waitForFunction(() => document.getElementById('screen').width === 780);
+    const box = await page.locator('#screen').boundingBox();
+    assert.equal(Math.round(box.height), 390);
+    assert.equal(Math.round(box.width), 260);
+    assert.equal(Math.round(box.x), 292);
+    await waitForColour(page, centre, yellow);
+    await context.close();
+  });
+
 test('the site holds its help page, manifest and icons', { timeout: 30000 }, async () => {
   const get = async (file) => {
     const response = await fetch(new URL(file, origin));
