@@ -70,10 +70,13 @@ void RunFigures::print(std::ostream& out) const {
     out << std::setprecision(3);
     out << "nocturo: ran " << ran << " s after launch; " << framesPresented << " frames presented; "
         << colourSteps << " colour-cycle steps\n";
+    out << "nocturo: drawing held the application " << firstDrawSeconds * 1000.0
+        << " ms for the first frame, at most " << longestDrawSeconds * 1000.0
+        << " ms for another\n";
     out << "nocturo: processor time " << processorSeconds << " s (" << std::setprecision(2)
         << (endTime > 0.0 ? 100.0 * processorSeconds / endTime : 0.0)
         << " % of one core since the start)\n";
-    out << "nocturo: renderer " << renderer << (presentsInStep ? ", in step with the display" : "")
+    out << "nocturo: renderer " << renderer << (presentsInStep ? " with vsync" : " without vsync")
         << ", scale " << scale << "\n";
 }
 
@@ -336,6 +339,13 @@ void DesktopFrontend::draw() {
         drew = renderer_.render(*w, live_.app().application(), time, viewport_.scale(), frame_);
         nextChange_ = renderer_.nextChangeTime();
         statusBarShown_ = !live_.app().application().isStatusBarHidden();
+        if (drew) {
+            double held = live_.clockNow() - time;
+            if (figures_.framesPresented == 0)
+                figures_.firstDrawSeconds = held;
+            else
+                figures_.longestDrawSeconds = std::max(figures_.longestDrawSeconds, held);
+        }
     }
     animating_ = drew && nextChange_ <= time;
     if (drew) {

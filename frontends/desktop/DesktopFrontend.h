@@ -25,6 +25,8 @@ struct RunFigures {
     double launchTime = 0.0;            // on the run's clock
     double endTime = 0.0;
     std::uint64_t framesPresented = 0;
+    double firstDrawSeconds = 0.0; // how long drawing a frame kept the clock thread waiting
+    double longestDrawSeconds = 0.0;
     std::uint64_t colourSteps = 0;
     double processorSeconds = 0.0;
     std::string renderer;
