@@ -75,7 +75,8 @@ function addresses(host, port) {
     list.push(`http://localhost:${port}/`);
     for (const entries of Object.values(networkInterfaces()))
       for (const entry of entries || [])
-        if (entry.family === 'IPv4' && !entry.internal) list.push(`http://${entry.address}:${port}/`);
+        if (entry.family === 'IPv4' && !entry.internal)
+          list.push(`http://${entry.address}:${port}/`);
   } else {
     list.push(`http://${host}:${port}/`);
   }

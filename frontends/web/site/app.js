@@ -97,7 +97,12 @@
       if (!app) return;
       event.preventDefault();
       if (kind === touchKind.down) {
-        canvas.setPointerCapture(event.pointerId);
+        // Later moves and the lift come here even when the finger leaves the canvas.
+        try {
+          canvas.setPointerCapture(event.pointerId);
+        } catch (error) {
+          // The pointer is gone already; its lift or cancellation follows.
+        }
         touchedCanvas = true;
         keepAwake();
         updateFullscreenButton();
@@ -121,6 +126,8 @@
   canvas.addEventListener('pointerup', touch(touchKind.up));
   canvas.addEventListener('pointercancel', touch(touchKind.cancel));
   canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+  // Safari's pinch zoom, which the viewport's settings do not stop.
+  document.addEventListener('gesturestart', (event) => event.preventDefault());
   window.addEventListener('blur', cancelTouches);
   window.addEventListener('resize', layout);
   canvas.addEventListener('contextrestored', () => app && app.invalidate());

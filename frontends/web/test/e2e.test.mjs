@@ -67,9 +67,9 @@ async function waitForColour(page, at, rgb, timeout = 15000) {
   try {
     await page.waitForFunction(({ x, y, rgb }) => {
       const canvas = document.getElementById('screen');
-      if (canvas.width === 320 && canvas.height === 480) return false;
       const s = canvas.width / 320;
-      const d = canvas.getContext('2d').getImageData(Math.floor(x * s), Math.floor(y * s), 1, 1).data;
+      const context = canvas.getContext('2d');
+      const d = context.getImageData(Math.floor(x * s), Math.floor(y * s), 1, 1).data;
       return [0, 1, 2].every((i) => Math.abs(d[i] - rgb[i]) <= 3);
     }, { ...at, rgb }, { timeout, polling: 'raf' });
   } catch (error) {
