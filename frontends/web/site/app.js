@@ -133,8 +133,8 @@
   canvas.addEventListener('contextrestored', () => app && app.invalidate());
 
   // ---- Full screen, when the browser offers it and the page is not installed as an app
-  // already. Over the light the button would paint into the photograph, so when there is no
-  // black border to hold it, it goes once the light is touched.
+  // already. Over the light the button would paint into the photograph, so when the black
+  // border cannot hold it, it goes once the light is touched.
 
   const root = document.documentElement;
   const requestFullscreen = root.requestFullscreen || root.webkitRequestFullscreen;
@@ -144,10 +144,12 @@
     return Boolean(document.fullscreenElement || document.webkitFullscreenElement);
   }
 
+  // The button's corner: the top left, about 120 x 44 points.
   function updateFullscreenButton() {
-    const border = (window.innerHeight - canvas.getBoundingClientRect().height) / 2;
+    const box = canvas.getBoundingClientRect();
+    const onBorder = box.left >= 120 || box.top >= 44;
     fullscreenButton.hidden = !requestFullscreen || standalone.matches || isFullscreen() ||
-      (touchedCanvas && border < 44);
+      (touchedCanvas && !onBorder);
   }
 
   async function enterFullscreen() {
