@@ -72,6 +72,20 @@ void settingsScreen(benchmark::State& state) {
     redraw(state, settingsScript);
 }
 
+// A finger resizing the spot: every frame draws the mask at a new size.
+void spotResize(benchmark::State& state) {
+    float scale = static_cast<float>(state.range(0));
+    Screen screen(paintingScript);
+    NocturoAppDelegate& controller = screen.sim.app()->controller();
+    float width = 300.0f;
+    for (auto _ : state) {
+        width = width >= 340.0f ? 300.0f : width + 0.5f;
+        controller.setSpotSizeByWidth(width);
+        benchmark::DoNotOptimize(screen.render(scale));
+        benchmark::ClobberMemory();
+    }
+}
+
 void unchangedFrame(benchmark::State& state) {
     float scale = static_cast<float>(state.range(0));
     Screen screen(paintingScript);
@@ -87,6 +101,7 @@ void unchangedFrame(benchmark::State& state) {
 BENCHMARK(plainFill)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(paintingScreen)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(settingsScreen)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(spotResize)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(unchangedFrame)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
 // The console output, then each benchmark's time over the plain fill's at the same scale.

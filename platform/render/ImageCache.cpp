@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <tuple>
 
 namespace nocturo {
@@ -16,6 +17,7 @@ struct Axis {
     std::vector<int> count;
     std::vector<int> offset;
     std::vector<float> weights;
+    std::vector<float> total;
     int maxTaps = 0;
 };
 
@@ -55,6 +57,10 @@ Axis makeAxis(double origin, double length, int source, int from, int to) {
         axis.count.push_back(static_cast<int>(w.size()));
         axis.offset.push_back(static_cast<int>(axis.weights.size()));
         axis.weights.insert(axis.weights.end(), w.begin(), w.end());
+        float sum = 0.0f;
+        for (float v : w)
+            sum += v;
+        axis.total.push_back(sum);
         axis.maxTaps = std::max(axis.maxTaps, static_cast<int>(w.size()));
     }
     return axis;
@@ -114,7 +120,7 @@ bool ImageCache::isOpaque(const std::shared_ptr<const Image>& image) {
     return source(image).opaque;
 }
 
-// The smallest halving still at least as large as the target on both axes; level 0 is the
+// The smallest halving still about as large as the target on both axes; level 0 is the
 // picture itself, read straight, and has no pixels of its own here.
 const ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth,
                                                    float targetHeight) {
@@ -125,8 +131,10 @@ const ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth,
     for (;;) {
         const auto& cur = s.levels[index];
         int nw = (cur.width + 1) / 2, nh = (cur.height + 1) / 2;
-        if (cur.width < 2 || cur.height < 2 || static_cast<float>(nw) < targetWidth ||
-            static_cast<float>(nh) < targetHeight)
+        // A halving a little smaller than the target still serves, grown by at most a tenth:
+        // reading a quarter of the pixels matters more while a spot is being resized.
+        if (cur.width < 2 || cur.height < 2 || static_cast<float>(nw) < targetWidth * 0.9f ||
+            static_cast<float>(nh) < targetHeight * 0.9f)
             break;
         if (index + 1 == s.levels.size()) {
             Source::Level next{nw, nh, {}};
@@ -209,6 +217,9 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
     const int ring = ay.maxTaps + 1;
     std::vector<float> rows(static_cast<std::size_t>(ring) * static_cast<std::size_t>(outW) * 4);
     std::vector<int> tags(static_cast<std::size_t>(ring), -1);
+    const int spanStart = ax.first.empty() ? 0 : ax.first.front();
+    const int spanEnd = ax.first.empty() ? 0 : ax.first.back() + ax.count.back();
+    std::vector<int> runEnd(static_cast<std::size_t>(lv.width), 0);
     auto horizontal = [&](int k) -> const float* {
         std::size_t slot = static_cast<std::size_t>(k % ring);
         float* out = rows.data() + slot * static_cast<std::size_t>(outW) * 4;
@@ -216,12 +227,29 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
             return out;
         tags[slot] = k;
         const std::uint8_t* srcRow = base + static_cast<std::size_t>(k) * lv.width * 4;
+        // Pictures are mostly runs of one colour (a mask above all): a target pixel whose
+        // source pixels are all alike is that colour times its weight, without a loop.
+        for (int x = spanEnd - 1; x >= spanStart; --x) {
+            bool same = x + 1 < spanEnd && std::memcmp(srcRow + x * 4, srcRow + x * 4 + 4, 4) == 0;
+            runEnd[static_cast<std::size_t>(x)] =
+                same ? runEnd[static_cast<std::size_t>(x) + 1] : x;
+        }
         for (int i = 0; i < outW; ++i) {
             float acc[4] = {0, 0, 0, 0};
             const float* wt = ax.weights.data() + ax.offset[static_cast<std::size_t>(i)];
-            const std::uint8_t* p =
-                srcRow + static_cast<std::size_t>(ax.first[static_cast<std::size_t>(i)]) * 4;
+            const int f = ax.first[static_cast<std::size_t>(i)];
+            const std::uint8_t* p = srcRow + static_cast<std::size_t>(f) * 4;
             int n = ax.count[static_cast<std::size_t>(i)];
+            if (n > 0 && runEnd[static_cast<std::size_t>(f)] >= f + n - 1) {
+                float w = ax.total[static_cast<std::size_t>(i)];
+                float m = straight ? w * p[3] * (1.0f / 255.0f) : w;
+                float* o = out + static_cast<std::size_t>(i) * 4;
+                o[0] = p[0] * m;
+                o[1] = p[1] * m;
+                o[2] = p[2] * m;
+                o[3] = p[3] * w;
+                continue;
+            }
             for (int t = 0; t < n; ++t, p += 4) {
                 float a = p[3];
                 float m = straight ? wt[t] * a * (1.0f / 255.0f) : wt[t];
