@@ -49,6 +49,10 @@ void Painter::clipToPixels(const PixelRect& rect) {
     state_.clip = state_.clip.intersection(rect);
 }
 
+void Painter::setOpacity(float opacity) {
+    state_.opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0f, 1.0f) : 0.0f;
+}
+
 void Painter::multiplyOpacity(float alpha) {
     state_.opacity *= std::isfinite(alpha) ? std::clamp(alpha, 0.0f, 1.0f) : 0.0f;
 }

@@ -43,6 +43,11 @@ public:
     };
 
     void translate(float dx, float dy);
+    void setTranslation(Point origin) {
+        state_.tx = origin.x;
+        state_.ty = origin.y;
+    }
+    void setOpacity(float opacity);
     void clipTo(Rect local);
     void clipToPixels(const PixelRect& rect);
     void multiplyOpacity(float alpha);

@@ -236,8 +236,8 @@ void Renderer::drawList(Painter& painter, ItemList& items) {
             continue;
         Painter::Scope scope(painter);
         painter.clipToPixels(item.clip);
-        painter.translate(item.at.x - painter.translation().x, item.at.y - painter.translation().y);
-        painter.multiplyOpacity(item.opacity / std::max(painter.opacity(), 1e-6f));
+        painter.setTranslation(item.at);
+        painter.setOpacity(item.opacity);
         const Rect local{0, 0, item.view->frame().width(), item.view->frame().height()};
         switch (item.kind) {
         case Item::Kind::Screen:
@@ -277,9 +277,6 @@ Framebuffer& Renderer::scratch(const Framebuffer& like) {
 // The view under a transition as it is drawn without one, with the given children.
 void Renderer::drawLayer(Painter& painter, const Item& item, const std::vector<View*>& children) {
     ItemList items;
-    Painter::Scope scope(painter);
-    painter.translate(-painter.translation().x, -painter.translation().y);
-    painter.multiplyOpacity(1.0f / std::max(painter.opacity(), 1e-6f));
     collect(*item.view, item.at, item.clip, item.opacity / std::max(item.view->alpha(), 1e-6f),
             children, false, painter, items);
     drawList(painter, items);
@@ -331,7 +328,6 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     const double angle = (firstHalf ? progress : progress - 1.0) * std::numbers::pi;
     const double turn = animation.type == TransitionType::flipFromLeft ? 1.0 : -1.0;
     const double sinA = std::sin(angle) * turn, cosA = std::cos(angle);
-    const std::uint32_t opacity = blend::toByte(painter.opacity());
     if (source.isEmpty() || cosA <= 1e-6)
         return --scratchDepth_, void();
 
@@ -382,7 +378,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
                     std::clamp(top + (bottom - top) * fy, 0.0, 255.0) + 0.5);
             }
             rgba[3] = 255;
-            auto a = static_cast<std::uint32_t>(cover * opacity + 0.5);
+            // The snapshot already holds the view's opacity.
+            auto a = static_cast<std::uint32_t>(cover * 255.0 + 0.5);
             blend::blendPixel(target.at(x, y), rgba, a);
         }
     }
