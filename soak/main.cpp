@@ -12,6 +12,7 @@
 #include "soak/TinyResources.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,8 +20,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <sstream>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -156,6 +159,63 @@ ReplayResult replayApart(const std::vector<std::string>& lines, const std::strin
     return r;
 }
 
+// ---- shrinking waits
+
+std::optional<double> waitOf(const std::string& line) {
+    if (!line.starts_with("wait "))
+        return std::nullopt;
+    char* end = nullptr;
+    double seconds = std::strtod(line.c_str() + 5, &end);
+    return *end == '\0' ? std::optional<double>(seconds) : std::nullopt;
+}
+
+std::string waitLine(double seconds, int decimals) {
+    char text[64];
+    if (decimals < 0)
+        std::snprintf(text, sizeof text, "wait %.17g", seconds);
+    else
+        std::snprintf(text, sizeof text, "wait %.*f", decimals, seconds);
+    return text;
+}
+
+// Makes a shrunk script easier to read where the failure allows: neighbouring waits become
+// one, and each wait is rounded up to as few decimals as will do.
+std::vector<std::string> simplerWaits(std::vector<std::string> lines, const Shrinker::Test& fails,
+                                      long& tries) {
+    for (std::size_t i = 0; i + 1 < lines.size();) {
+        auto a = waitOf(lines[i]), b = waitOf(lines[i + 1]);
+        if (a && b) {
+            std::vector<std::string> merged = lines;
+            merged[i] = waitLine(*a + *b, -1);
+            merged.erase(merged.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            ++tries;
+            if (fails(merged)) {
+                lines = std::move(merged);
+                continue;
+            }
+        }
+        ++i;
+    }
+    for (std::string& line : lines) {
+        auto seconds = waitOf(line);
+        if (!seconds)
+            continue;
+        for (int decimals = 0; decimals <= 6; ++decimals) {
+            double scale = std::pow(10.0, decimals);
+            std::string rounded = waitLine(std::ceil(*seconds * scale) / scale, decimals);
+            if (rounded == line)
+                break;
+            std::string kept = line;
+            line = rounded;
+            ++tries;
+            if (fails(lines))
+                break;
+            line = kept;
+        }
+    }
+    return lines;
+}
+
 // ---- the soak
 
 struct Counts {
@@ -167,7 +227,7 @@ struct Counts {
 // The child's work. Exit status 0 when every event passed, 10 when one broke a rule or was
 // refused (the reason goes to `failurePath`).
 int runEvents(const Options& options, const std::string& workDir, const std::string& resources,
-              const std::string& segmentPath, const std::string& failurePath) {
+              const std::string& segmentPath, const std::string& failurePath, long* eventNow) {
     SoakSession session(workDir + "/settings.json", resources);
     EventGenerator generator(options.seed);
     Counts counts;
@@ -185,6 +245,7 @@ int runEvents(const Options& options, const std::string& workDir, const std::str
         everything.open(options.log);
 
     for (long i = 1; i <= options.events; ++i) {
+        *eventNow = i;
         std::string line = generator.next(session.app());
         if (everything.is_open())
             everything << line << "\n";
@@ -243,10 +304,16 @@ int runEvents(const Options& options, const std::string& workDir, const std::str
 int soak(const Options& options, const std::string& workDir, const std::string& resources) {
     std::string segmentPath = workDir + "/segment.sim";
     std::string failurePath = workDir + "/failure.txt";
+    // The child says here which event it is at, so that a crash can be placed.
+    void* shared =
+        ::mmap(nullptr, sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    long fallback = 0;
+    long* eventNow = shared == MAP_FAILED ? &fallback : static_cast<long*>(shared);
+    *eventNow = 0;
     std::cout.flush();
     pid_t child = ::fork();
     if (child == 0) {
-        int code = runEvents(options, workDir, resources, segmentPath, failurePath);
+        int code = runEvents(options, workDir, resources, segmentPath, failurePath, eventNow);
         std::fflush(stdout);
         ::_exit(code);
     }
@@ -257,12 +324,15 @@ int soak(const Options& options, const std::string& workDir, const std::string& 
 
     // What went wrong, and the test that a shorter script must still fail.
     ReplayResult wanted;
-    std::string eventNumber = "?";
+    std::string eventNumber = std::to_string(*eventNow);
+    if (shared != MAP_FAILED)
+        ::munmap(shared, sizeof(long));
     if (WIFEXITED(status) && WEXITSTATUS(status) == 10) {
         std::vector<std::string> failure = readLines(failurePath);
         wanted.kind = failure.size() > 0 ? failure[0] : "violation";
         wanted.detail = failure.size() > 1 ? failure[1] : "";
-        eventNumber = failure.size() > 2 ? failure[2] : "?";
+        if (failure.size() > 2)
+            eventNumber = failure[2];
     } else {
         wanted.kind = "crash";
         wanted.detail = WIFSIGNALED(status) ? "killed by signal " + std::to_string(WTERMSIG(status))
@@ -291,8 +361,10 @@ int soak(const Options& options, const std::string& workDir, const std::string& 
         std::cout << "nocturo-soak: shrinking " << lines.size() << " lines\n";
         Shrinker shrinker(sameFailure, options.shrinkBudget);
         lines = shrinker.shrink(lines);
-        std::cout << "nocturo-soak: " << lines.size() << " lines after " << shrinker.tries()
-                  << " tries" << (shrinker.exhausted() ? " (budget spent)" : "") << "\n";
+        long tries = shrinker.tries();
+        lines = simplerWaits(lines, sameFailure, tries);
+        std::cout << "nocturo-soak: " << lines.size() << " lines after " << tries << " tries"
+                  << (shrinker.exhausted() ? " (budget spent)" : "") << "\n";
     }
     ReplayResult last = replayApart(lines, workDir, resources, false);
 
