@@ -101,7 +101,12 @@ std::string EventGenerator::touch(Nocturo& app) {
     std::vector<int> down, free;
     for (int id = 1; id <= maxFingers; ++id)
         (fingers_.count(id) ? down : free).push_back(id);
-    auto suffix = [](int id) { return id == 1 ? std::string() : " " + std::to_string(id); };
+    auto suffix = [](int id) {
+        std::string text;
+        if (id != 1)
+            text.append(" ").append(std::to_string(id));
+        return text;
+    };
 
     double pick = uniform(0.0, 1.0);
     if (down.empty() || (pick < 0.12 && !free.empty())) {
