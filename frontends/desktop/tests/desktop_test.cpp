@@ -358,17 +358,24 @@ TEST(DesktopClock, TheColourCycleTicksOnTheRealClockWhateverTheDrawingDoes) {
     LiveApp live(store, NOCTURO_RESOURCE_DIR, LiveApp::Clock::now());
     live.launch();
     live.start({});
-    // The window thread holds the application for a long frame now and then; ticks missed
-    // meanwhile are not replayed, but the others keep their schedule.
+    // A window thread that draws 60 frames a second, each holding the application for 2 ms:
+    // the ticks keep to the clock, not to the frames.
     auto until = LiveApp::Clock::now() + std::chrono::milliseconds(1000);
-    while (LiveApp::Clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (LiveApp::Clock::now() < until) {
+        {
+            auto guard = live.lock();
+            live.catchUp();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(14667));
+    }
     live.stop();
     double ran = live.clockNow() - live.launchTime();
     double ideal = ran * 100.0;
-    // A loaded machine may lose a few; none may be gained.
+    // None may be gained; a busy machine (or a sanitizer build) may lose some, never most.
     EXPECT_LE(static_cast<double>(live.colourSteps()), ideal + 1.0);
-    EXPECT_GE(static_cast<double>(live.colourSteps()), ideal * 0.8);
+    EXPECT_GE(static_cast<double>(live.colourSteps()), ideal * 0.5);
+    EXPECT_GT(static_cast<double>(live.colourSteps()), 60.0) << "more than one tick a frame";
 }
 
 TEST(DesktopClock, WhatAnEventSchedulesIsTimedFromTheEventNotFromTheLastTick) {
