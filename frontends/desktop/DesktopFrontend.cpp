@@ -231,6 +231,19 @@ void DesktopFrontend::handle(const SDL_Event& event) {
             deliver([&](Window& w) { touches_.mouseMove(w, viewport_, x, y); });
         }
         break;
+    case SDL_MOUSEWHEEL: {
+        if (event.wheel.which == SDL_TOUCH_MOUSEID)
+            break;
+        // A notch of the wheel scrolls as far as a short drag.
+        constexpr float pointsPerNotch = 40.0f;
+        float notches = event.wheel.preciseY;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            notches = -notches;
+        float x = static_cast<float>(event.wheel.mouseX);
+        float y = static_cast<float>(event.wheel.mouseY);
+        deliver([&](Window& w) { touches_.scroll(w, viewport_, x, y, -notches * pointsPerNotch); });
+        break;
+    }
     case SDL_FINGERDOWN:
     case SDL_FINGERMOTION:
     case SDL_FINGERUP: {

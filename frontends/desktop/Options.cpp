@@ -115,8 +115,8 @@ std::string usageText(const std::string& program) {
            "  -h, --help         show this help and exit\n"
            "      --version      show the version and exit\n"
            "\n"
-           "The mouse is one finger; a touch screen gives every finger. F11 switches full\n"
-           "screen on and off, Escape leaves it, Ctrl+Q quits.\n"
+           "The mouse is one finger and its wheel scrolls; a touch screen gives every\n"
+           "finger. F11 switches full screen on and off, Escape leaves it, Ctrl+Q quits.\n"
            "The help page opens in the program named by $BROWSER, or with xdg-open.\n";
 }
 

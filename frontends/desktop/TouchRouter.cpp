@@ -1,5 +1,9 @@
 #include "frontends/desktop/TouchRouter.h"
 
+#include "platform/ScrollView.h"
+
+#include <cmath>
+
 namespace nocturo {
 
 void TouchRouter::mouseDown(Window& window, const Viewport& viewport, float x, float y) {
@@ -64,6 +68,23 @@ void TouchRouter::fingerUp(Window& window, const Viewport& viewport, std::int64_
     int id = it->second;
     fingers_.erase(it);
     window.touchUp(id, viewport.clamp(viewport.pointAtFraction(fx, fy)));
+}
+
+void TouchRouter::scroll(Window& window, const Viewport& viewport, float x, float y, float points) {
+    if (fingerCount() > 0 || window.touchCount() > 0 || !std::isfinite(points) || points == 0.0f)
+        return;
+    Point p = viewport.pointAt(x, y);
+    if (!viewport.contains(p))
+        return;
+    for (View* v = window.hitTest(p); v; v = v->superview()) {
+        auto* scrollView = dynamic_cast<ScrollView*>(v);
+        if (!scrollView || !scrollView->isScrollEnabled())
+            continue;
+        Point offset = scrollView->contentOffset();
+        scrollView->setContentOffset({offset.x, offset.y + points});
+        scrollView->flashScrollIndicators();
+        return;
+    }
 }
 
 void TouchRouter::cancelAll(Window& window) {

@@ -30,6 +30,11 @@ public:
     void fingerUp(Window& window, const Viewport& viewport, std::int64_t device,
                   std::int64_t finger, float fx, float fy);
 
+    // A turn of the mouse wheel or a swipe on a touchpad over the screen: scrolls the scroll
+    // view under the pointer by `points` (positive moves the content up), as a drag would, and
+    // flashes its indicators. Nothing else is touched, and nothing while a finger is down.
+    void scroll(Window& window, const Viewport& viewport, float x, float y, float points);
+
     // The system took the screen away: every finger is cancelled.
     void cancelAll(Window& window);
 

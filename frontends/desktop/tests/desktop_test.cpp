@@ -6,6 +6,7 @@
 #include "frontends/desktop/Options.h"
 #include "frontends/desktop/TouchRouter.h"
 #include "frontends/desktop/Viewport.h"
+#include "platform/ScrollView.h"
 
 #include <atomic>
 #include <chrono>
@@ -233,6 +234,34 @@ TEST_F(DesktopTouches, AClickOnTheSettingsButtonOpensTheSettings) {
     auto& screens = controller().containerView->subviews();
     ASSERT_FALSE(screens.empty());
     EXPECT_EQ(screens.back(), controller().settingsView);
+}
+
+TEST_F(DesktopTouches, TheWheelScrollsTheSettingsUnderThePointerAndNothingElse) {
+    // On the painting screen there is nothing to scroll, and the light does not switch.
+    router.scroll(window(), viewport, 640.0f, 480.0f, 100.0f);
+    EXPECT_FALSE(controller().inBlackMode);
+    EXPECT_EQ(window().touchCount(), 0u);
+
+    router.mouseDown(window(), viewport, 946.0f, 930.0f);
+    router.mouseUp(window(), viewport, 946.0f, 930.0f);
+    app.runLoop().advanceBy(1.0);
+    ScrollView* settings = controller().settingsScrollView;
+    ASSERT_NE(settings, nullptr);
+    int flashes = settings->flashCount();
+    // Over the settings' content, (150, 300) in points.
+    router.scroll(window(), viewport, 620.0f, 600.0f, 100.0f);
+    EXPECT_EQ(settings->contentOffset().y, 100.0f);
+    EXPECT_EQ(settings->flashCount(), flashes + 1);
+    router.scroll(window(), viewport, 620.0f, 600.0f, 1000.0f);
+    EXPECT_EQ(settings->contentOffset().y, 224.0f);
+    // Not while a finger is down, nor beside the screen.
+    router.mouseDown(window(), viewport, 620.0f, 600.0f);
+    router.scroll(window(), viewport, 620.0f, 600.0f, -50.0f);
+    router.mouseUp(window(), viewport, 620.0f, 600.0f);
+    router.scroll(window(), viewport, 100.0f, 600.0f, -50.0f);
+    EXPECT_EQ(settings->contentOffset().y, 224.0f);
+    router.scroll(window(), viewport, 620.0f, 600.0f, -500.0f);
+    EXPECT_EQ(settings->contentOffset().y, 0.0f);
 }
 
 TEST_F(DesktopTouches, EachFingerOfATouchScreenIsAFingerOfItsOwn) {
