@@ -76,8 +76,9 @@ void RunFigures::print(std::ostream& out) const {
     out << "nocturo: processor time " << processorSeconds << " s (" << std::setprecision(2)
         << (endTime > 0.0 ? 100.0 * processorSeconds / endTime : 0.0)
         << " % of one core since the start)\n";
-    out << "nocturo: renderer " << renderer << (presentsInStep ? " with vsync" : " without vsync")
-        << ", scale " << scale << "\n";
+    out << "nocturo: renderer " << renderer
+        << (presentsInStep ? ", which reports vsync" : ", without vsync") << ", scale " << scale
+        << "\n";
 }
 
 DesktopFrontend::DesktopFrontend(const Options& options, SettingsStore& store,
