@@ -1,9 +1,12 @@
 #include "frontends/desktop/BrowserLauncher.h"
 
+#include "app/NocturoAppDelegate.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -11,6 +14,23 @@
 extern char** environ;
 
 namespace nocturo {
+
+std::string BrowserLauncher::shippedPage(const std::string& url, const std::string& helpFolder) {
+    std::size_t hostStart = helpAddress.find("://");
+    std::size_t pathStart =
+        helpAddress.find('/', hostStart == std::string::npos ? 0 : hostStart + 3);
+    if (pathStart == std::string::npos || url.compare(0, pathStart, helpAddress, 0, pathStart) != 0)
+        return url;
+    std::string path = url.substr(pathStart);
+    if (path.empty() || path[0] != '/' || path.find("..") != std::string::npos ||
+        path.find_first_of("?#%") != std::string::npos)
+        return url;
+    std::error_code ec;
+    std::filesystem::path page = std::filesystem::absolute(helpFolder + path, ec);
+    if (ec || !std::filesystem::is_regular_file(page, ec))
+        return url;
+    return "file://" + page.lexically_normal().string();
+}
 
 BrowserLauncher::BrowserLauncher(std::string browserVariable)
     : browserVariable_(std::move(browserVariable)) {}

@@ -23,6 +23,11 @@ public:
     static std::vector<CommandLine> commandsFor(const std::string& browserVariable,
                                                 const std::string& url);
 
+    // The shipped copy of a page of the help site, under `helpFolder` (resources/help), as a
+    // file address, so that a laptop at a shoot without a network still finds its help; the
+    // address as it is when it is not on the help site or no copy ships.
+    static std::string shippedPage(const std::string& url, const std::string& helpFolder);
+
     // Starts the first program that can be started. False, with the reason in `error`, when
     // none could.
     bool open(const std::string& url, std::string* error = nullptr);

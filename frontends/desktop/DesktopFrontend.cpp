@@ -96,8 +96,10 @@ DesktopFrontend::DesktopFrontend(const Options& options, SettingsStore& store,
     wakeEvent_ = SDL_RegisterEvents(1);
 
     // Runs under the application's lock, on whichever thread made the application open it.
-    live_.app().application().setURLHandler(
-        [this](const std::string& url) { pendingAddresses_.push_back(url); });
+    live_.app().application().setURLHandler([this](const std::string& url) {
+        pendingAddresses_.push_back(
+            BrowserLauncher::shippedPage(url, options_.resourceDir + "/help"));
+    });
     live_.launch();
     if (Window* w = live_.app().window())
         viewport_ = window_->viewport(w->frame().size);

@@ -303,6 +303,21 @@ TEST_F(DesktopTouches, LosingTheScreenCancelsEveryFinger) {
 
 // -- the browser
 
+TEST(DesktopBrowser, TheHelpAddressOpensTheShippedPageAndOtherAddressesStayAsTheyAre) {
+    std::string help = NOCTURO_RESOURCE_DIR "/help";
+    std::string page = BrowserLauncher::shippedPage(helpAddress, help);
+    EXPECT_EQ(page.rfind("file:///", 0), 0u) << page;
+    EXPECT_NE(page.find("/help/iPhoneApps/Nocturo/Tips_and_Tricks.html"), std::string::npos);
+    EXPECT_EQ(BrowserLauncher::shippedPage(helpAddress, "/nonexistent"), helpAddress);
+    EXPECT_EQ(BrowserLauncher::shippedPage("http://elsewhere.org/iPhoneApps/Nocturo/"
+                                           "Tips_and_Tricks.html",
+                                           help),
+              "http://elsewhere.org/iPhoneApps/Nocturo/Tips_and_Tricks.html");
+    std::string escape =
+        helpAddress.substr(0, helpAddress.find("/iPhoneApps")) + "/../../README.md";
+    EXPECT_EQ(BrowserLauncher::shippedPage(escape, help), escape);
+}
+
 TEST(DesktopBrowser, WithoutBrowserTheAddressGoesToXdgOpen) {
     auto commands = BrowserLauncher::commandsFor("", "http://h/p.html");
     ASSERT_EQ(commands.size(), 1u);

@@ -158,7 +158,7 @@ xdotool mouseup 1
 sleep 0.2
 click 160 408
 check "the help control opens the help page in the browser" eventually 3 grep -qs \
-    '^http://.*/iPhoneApps/Nocturo/Tips_and_Tricks.html$' "$work/opened"
+    '^file:///.*/help/iPhoneApps/Nocturo/Tips_and_Tricks.html$' "$work/opened"
 
 click 278 41
 not_settings() { ! is_done_button; }
