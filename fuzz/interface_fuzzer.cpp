@@ -1,12 +1,14 @@
-// The interface file loader, with the application's classes and controller. A file that loads
-// is launched as well, touched and its every control used: whatever a file connects, the
-// application must not fall over.
+// The interface file loader, with the application's classes and controller. A bad file is
+// refused with a fault that names it; a file that loads is launched as well, touched and its
+// every control used: whatever a file connects, the application must not fall over.
 
 #include "app/Nocturo.h"
 #include "soak/TinyResources.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -46,7 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         InterfaceLoader loader(registry, images);
         ui = loader.loadText(std::string(reinterpret_cast<const char*>(data), size),
                              "MainWindow.json", *controller);
-    } catch (const InterfaceError&) {
+    } catch (const InterfaceError& e) {
+        // A bad file says which file it was.
+        if (std::string(e.what()).rfind("MainWindow.json: ", 0) != 0) {
+            std::fprintf(stderr, "interface fuzzer: a fault that does not name the file: %s\n",
+                         e.what());
+            std::abort();
+        }
         return 0;
     }
 
