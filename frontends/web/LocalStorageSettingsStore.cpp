@@ -12,19 +12,12 @@ LocalStorageSettingsStore::LocalStorageSettingsStore(Storage& storage,
         if (!text)
             continue;
         if (std::optional<SettingValue> value = StoredValue::parse(*text))
-            values_[key] = *value;
+            MemorySettingsStore::setObject(key, *value);
     }
 }
 
-std::optional<SettingValue> LocalStorageSettingsStore::objectForKey(const std::string& key) const {
-    auto it = values_.find(key);
-    if (it == values_.end())
-        return std::nullopt;
-    return it->second;
-}
-
 void LocalStorageSettingsStore::setObject(const std::string& key, SettingValue value) {
-    values_[key] = value;
+    MemorySettingsStore::setObject(key, value);
     // A float that is not finite has no text form: it is kept for this page's life and
     // reads as absent after a reload, as it would from the settings file.
     std::optional<std::string> text = StoredValue::format(value);

@@ -14,7 +14,7 @@ namespace nocturo {
 // store is made; an entry that is missing or is not a finite number or a boolean reads as
 // absent. Every change is written through at once. When the storage refuses (private
 // browsing, storage full or switched off), the values are still kept for this page's life.
-class LocalStorageSettingsStore : public SettingsStore {
+class LocalStorageSettingsStore : public MemorySettingsStore {
 public:
     // The storage itself, so that the store can be tried without a browser.
     class Storage {
@@ -28,16 +28,13 @@ public:
 
     LocalStorageSettingsStore(Storage& storage, const std::vector<std::string>& keys);
 
-    std::optional<SettingValue> objectForKey(const std::string& key) const override;
     void setObject(const std::string& key, SettingValue value) override;
-    std::map<std::string, SettingValue> dictionary() const override { return values_; }
 
     // Whether the last write reached the storage.
     bool lastWriteSaved() const { return lastWriteSaved_; }
 
 private:
     Storage& storage_;
-    std::map<std::string, SettingValue> values_;
     bool lastWriteSaved_ = true;
 };
 
