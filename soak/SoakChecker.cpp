@@ -196,20 +196,28 @@ Violation spotSize(const NocturoAppDelegate& c) {
 
 // The settings screen shows the settings in force.
 Violation controlsShowState(const NocturoAppDelegate& c) {
-    auto segment = [](const SegmentedControl* s, int expected, const char* name) -> Violation {
-        if (s && s->selectedSegmentIndex() != expected)
+    // A code shows as segment code - first, or as no segment when it has none; the codes are
+    // widened, since a stored one may be any 32-bit number.
+    auto segment = [](const SegmentedControl* s, std::int32_t code, std::int64_t first,
+                      const char* name) -> Violation {
+        if (!s)
+            return {};
+        std::int64_t index = std::int64_t{code} - first;
+        std::int64_t expected =
+            index >= 0 && index < s->numberOfSegments() ? index : SegmentedControl::noSegment;
+        if (s->selectedSegmentIndex() != expected)
             return {"controls show the state", std::string(name) + " shows segment " +
                                                    std::to_string(s->selectedSegmentIndex()) +
-                                                   " for " + std::to_string(expected)};
+                                                   " for " + std::to_string(code)};
         return {};
     };
-    if (Violation v = segment(c.lightModeSelector, c.currentLightMode, "lightModeSelector"))
+    if (Violation v = segment(c.lightModeSelector, c.currentLightMode, 0, "lightModeSelector"))
         return v;
-    if (Violation v = segment(c.offModeSelector, c.currentOffMode - 1, "offModeSelector"))
+    if (Violation v = segment(c.offModeSelector, c.currentOffMode, 1, "offModeSelector"))
         return v;
-    if (Violation v = segment(c.spotColorSelector, c.currentColorIndex, "spotColorSelector"))
+    if (Violation v = segment(c.spotColorSelector, c.currentColorIndex, 0, "spotColorSelector"))
         return v;
-    if (Violation v = segment(c.stripSizeSelector, c.currentStripIndex - 1, "stripSizeSelector"))
+    if (Violation v = segment(c.stripSizeSelector, c.currentStripIndex, 1, "stripSizeSelector"))
         return v;
     if (c.adjustSizeSwitch && c.adjustSizeSwitch->isOn() == c.shouldAdjustSpotSize)
         return {"controls show the state", "adjustSizeSwitch disagrees with the size lock"};

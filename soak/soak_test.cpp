@@ -161,6 +161,14 @@ TEST_F(SoakCheckerTest, SeesALaunchThatDoesNotReadBackTheFile) {
     EXPECT_EQ(checker.afterCommand(sim.app(), "launch").rule, "settings read back");
 }
 
+TEST_F(SoakCheckerTest, TakesStoredCodesAtTheEdgesOfTheirRange) {
+    ASSERT_FALSE(run("store lightOffMode 2147483648"));
+    ASSERT_FALSE(run("store stripIndex 2147483648"));
+    ASSERT_FALSE(run("store colorIndex 2147483647"));
+    EXPECT_FALSE(run("launch"));
+    EXPECT_FALSE(run("wait 1.4"));
+}
+
 TEST_F(SoakCheckerTest, SeesAWarningOfTheStore) {
     std::ofstream(store.path()) << "{\"spotWidth\": ";
     ASSERT_FALSE(run("launch").rule.empty());
