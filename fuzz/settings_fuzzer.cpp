@@ -6,7 +6,6 @@
 #include "platform/FileSettingsStore.h"
 #include "soak/TinyResources.h"
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -45,24 +44,6 @@ struct Folder {
     }
 };
 
-bool same(const Values& a, const Values& b) {
-    if (a.size() != b.size())
-        return false;
-    for (const auto& [key, value] : a) {
-        auto it = b.find(key);
-        if (it == b.end() || it->second.index() != value.index())
-            return false;
-        if (const float* f = std::get_if<float>(&value)) {
-            if (std::bit_cast<std::uint32_t>(*f) !=
-                std::bit_cast<std::uint32_t>(std::get<float>(it->second)))
-                return false;
-        } else if (it->second != value) {
-            return false;
-        }
-    }
-    return true;
-}
-
 [[noreturn]] void broken(const char* what) {
     std::fprintf(stderr, "settings fuzzer: %s\n", what);
     std::abort();
@@ -89,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (parsed && size <= (1u << 20)) {
             if (!warnings.empty() || !store.movedAsidePath().empty())
                 broken("a file that parses was not read");
-            if (!same(store.dictionary(), *parsed))
+            if (!sameSettings(store.dictionary(), *parsed))
                 broken("the store holds other values than the parser read");
         } else if (!parsed) {
             if (warnings.empty() || store.movedAsidePath().empty())
@@ -102,13 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         std::optional<Values> again =
             FileSettingsStore::parse(FileSettingsStore::serialize(store.dictionary()));
-        if (!again || !same(*again, store.dictionary()))
+        if (!again || !sameSettings(*again, store.dictionary()))
             broken("what was read does not write back the same");
 
         store.setObject(SettingsKey::colorIndex, std::int64_t{3});
         warnings.clear();
         FileSettingsStore reread(path, collect);
-        if (!warnings.empty() || !same(reread.dictionary(), store.dictionary()))
+        if (!warnings.empty() || !sameSettings(reread.dictionary(), store.dictionary()))
             broken("a write is not read back as written");
 
         if (parsed) {

@@ -1,5 +1,6 @@
 #include "platform/SettingsStore.h"
 
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -32,6 +33,26 @@ bool SettingsStore::boolForKey(const std::string& key) const {
     if (!value)
         return false;
     return std::visit([](auto v) { return v != decltype(v){}; }, *value);
+}
+
+bool sameSetting(const SettingValue& a, const SettingValue& b) {
+    if (a.index() != b.index())
+        return false;
+    if (const float* f = std::get_if<float>(&a))
+        return std::bit_cast<std::uint32_t>(*f) == std::bit_cast<std::uint32_t>(std::get<float>(b));
+    return a == b;
+}
+
+bool sameSettings(const std::map<std::string, SettingValue>& a,
+                  const std::map<std::string, SettingValue>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (const auto& [key, value] : a) {
+        auto it = b.find(key);
+        if (it == b.end() || !sameSetting(value, it->second))
+            return false;
+    }
+    return true;
 }
 
 std::optional<SettingValue> MemorySettingsStore::objectForKey(const std::string& key) const {

@@ -31,6 +31,13 @@ public:
     void setBool(const std::string& key, bool value) { setObject(key, value); }
 };
 
+// Whether two stored values are the same: the same kind and, for floats, the same bits, as a
+// value read back from a file must be.
+bool sameSetting(const SettingValue& a, const SettingValue& b);
+// The same keys holding the same values.
+bool sameSettings(const std::map<std::string, SettingValue>& a,
+                  const std::map<std::string, SettingValue>& b);
+
 // A store that lives as long as the process.
 class MemorySettingsStore : public SettingsStore {
 public:

@@ -6,7 +6,6 @@
 #include "soak/SoakChecker.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,14 +17,6 @@ namespace nocturo {
 namespace {
 
 // ---- [values]
-
-bool sameValue(const SettingValue& a, const SettingValue& b) {
-    if (a.index() != b.index())
-        return false;
-    if (const float* f = std::get_if<float>(&a))
-        return std::bit_cast<std::uint32_t>(*f) == std::bit_cast<std::uint32_t>(std::get<float>(b));
-    return a == b;
-}
 
 std::string show(const SettingValue& v) {
     if (const auto* i = std::get_if<std::int64_t>(&v))
@@ -60,7 +51,7 @@ std::string difference(const std::map<std::string, SettingValue>& found,
         auto it = found.find(key);
         if (it == found.end())
             return "'" + key + "' is missing (expected " + show(value) + ")";
-        if (!sameValue(it->second, value))
+        if (!sameSetting(it->second, value))
             return "'" + key + "' is " + show(it->second) + ", expected " + show(value);
     }
     for (const auto& [key, value] : found)

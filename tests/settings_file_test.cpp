@@ -4,7 +4,6 @@
 #include "frontends/sim/Simulator.h"
 #include "platform/FileSettingsStore.h"
 
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -45,15 +44,6 @@ unsigned modeOf(const fs::path& path) {
     return st.st_mode & 07777;
 }
 
-// Values compare by kind and, for floats, by their bits.
-bool sameValue(const SettingValue& a, const SettingValue& b) {
-    if (a.index() != b.index())
-        return false;
-    if (const float* f = std::get_if<float>(&a))
-        return std::bit_cast<std::uint32_t>(*f) == std::bit_cast<std::uint32_t>(std::get<float>(b));
-    return a == b;
-}
-
 ::testing::AssertionResult sameValues(const std::map<std::string, SettingValue>& found,
                                       const std::map<std::string, SettingValue>& expected) {
     if (found.size() != expected.size())
@@ -63,7 +53,7 @@ bool sameValue(const SettingValue& a, const SettingValue& b) {
         auto it = found.find(key);
         if (it == found.end())
             return ::testing::AssertionFailure() << "'" << key << "' is missing";
-        if (!sameValue(it->second, value))
+        if (!sameSetting(it->second, value))
             return ::testing::AssertionFailure() << "'" << key << "' differs";
     }
     return ::testing::AssertionSuccess();
@@ -165,7 +155,7 @@ TEST_F(SettingsFileTest, LaterWriteReplacesEarlierValueAndKind) {
     store->setObject("lightMode", 2.5f);
     auto reopened = open();
     ASSERT_TRUE(reopened->objectForKey("lightMode"));
-    EXPECT_TRUE(sameValue(*reopened->objectForKey("lightMode"), SettingValue{2.5f}));
+    EXPECT_TRUE(sameSetting(*reopened->objectForKey("lightMode"), SettingValue{2.5f}));
 }
 
 TEST_F(SettingsFileTest, WrongKindsAndNumbersThatDoNotFitReadAsAbsent) {

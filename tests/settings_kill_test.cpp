@@ -10,7 +10,6 @@
 #include "platform/FileSettingsStore.h"
 
 #include <atomic>
-#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -57,24 +56,6 @@ const Values setB = {
     {"lightMode", std::int64_t{0}}, {"lightOffMode", std::int64_t{2}},
     {"spotWidth", 6.00000048f},     {"stripIndex", std::int64_t{3}},
 };
-
-bool sameValues(const Values& a, const Values& b) {
-    if (a.size() != b.size())
-        return false;
-    for (const auto& [key, value] : a) {
-        auto it = b.find(key);
-        if (it == b.end() || it->second.index() != value.index())
-            return false;
-        if (const float* f = std::get_if<float>(&value)) {
-            if (std::bit_cast<std::uint32_t>(*f) !=
-                std::bit_cast<std::uint32_t>(std::get<float>(it->second)))
-                return false;
-        } else if (it->second != value) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string describe(const Values& values) {
     std::string text;
@@ -227,8 +208,8 @@ protected:
             FileSettingsStore reader(path.string(),
                                      [&](const std::string& m) { warnings.push_back(m); });
             Values found = reader.dictionary();
-            bool before = sameValues(found, writer.expected(completed));
-            bool after = sameValues(found, writer.expected(completed + 1));
+            bool before = sameSettings(found, writer.expected(completed));
+            bool after = sameSettings(found, writer.expected(completed + 1));
             bool good = (before || after) && warnings.empty() && reader.movedAsidePath().empty();
             if (!good) {
                 ++failures;
