@@ -1,7 +1,7 @@
 #include "platform/SettingsStore.h"
 
-#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace nocturo {
@@ -38,8 +38,11 @@ bool SettingsStore::boolForKey(const std::string& key) const {
 bool sameSetting(const SettingValue& a, const SettingValue& b) {
     if (a.index() != b.index())
         return false;
-    if (const float* f = std::get_if<float>(&a))
-        return std::bit_cast<std::uint32_t>(*f) == std::bit_cast<std::uint32_t>(std::get<float>(b));
+    if (const float* f = std::get_if<float>(&a)) {
+        // By bits (std::bit_cast is missing from the browser build's library).
+        float g = std::get<float>(b);
+        return std::memcmp(f, &g, sizeof g) == 0;
+    }
     return a == b;
 }
 
