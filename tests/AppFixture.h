@@ -12,21 +12,23 @@
 
 namespace nocturo::testing {
 
+// Runs script lines on `sim`; a line that fails fails the test.
+inline void runLines(Simulator& sim, std::initializer_list<std::string> lines) {
+    for (const std::string& line : lines) {
+        std::ostringstream out;
+        try {
+            sim.execute(line, out);
+        } catch (const std::exception& e) {
+            FAIL() << "'" << line << "': " << e.what();
+        }
+    }
+}
+
 class AppTest : public ::testing::Test {
 protected:
     AppTest() : sim(store, NOCTURO_RESOURCE_DIR) {}
 
-    // Runs script lines; a line that fails fails the test.
-    void run(std::initializer_list<std::string> lines) {
-        for (const std::string& line : lines) {
-            std::ostringstream out;
-            try {
-                sim.execute(line, out);
-            } catch (const std::exception& e) {
-                FAIL() << "'" << line << "': " << e.what();
-            }
-        }
-    }
+    void run(std::initializer_list<std::string> lines) { runLines(sim, lines); }
     // The fault a line gives, or empty when it succeeds.
     std::string refusal(const std::string& line) {
         std::ostringstream out;

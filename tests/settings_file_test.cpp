@@ -3,6 +3,7 @@
 
 #include "frontends/sim/Simulator.h"
 #include "platform/FileSettingsStore.h"
+#include "tests/AppFixture.h"
 
 #include <cfloat>
 #include <cmath>
@@ -406,14 +407,7 @@ TEST(SettingsFilePath, WithoutHomeUsesTheAccountsHomeDirectory) {
 class SettingsFileAppTest : public SettingsFileTest {
 protected:
     static void run(Simulator& sim, std::initializer_list<std::string> lines) {
-        for (const std::string& line : lines) {
-            std::ostringstream out;
-            try {
-                sim.execute(line, out);
-            } catch (const std::exception& e) {
-                FAIL() << "'" << line << "': " << e.what();
-            }
-        }
+        testing::runLines(sim, lines);
     }
     static nlohmann::json dump(const Simulator& sim) { return nlohmann::json::parse(sim.dump()); }
 };
