@@ -248,6 +248,7 @@
     lock: null,
     pending: false,
     video: null,
+    videoStarted: false,
     warned: false,
 
     // `touched`: called from a touch, when a browser lets a video start.
@@ -273,11 +274,13 @@
         return;
       }
       this.video = this.video || new window.NoSleep();
-      if (this.video.isEnabled || !touched) return;
+      // Once a touch has started the video, a browser lets the page start it again.
+      if (this.video.isEnabled || !(touched || this.videoStarted)) return;
       try {
         await this.video.enable();
+        this.videoStarted = true;
       } catch (error) {
-        this.warn();
+        if (touched) this.warn();
       }
     },
 
