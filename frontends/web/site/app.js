@@ -132,11 +132,14 @@
           // The pointer is gone already; its lift or cancellation follows.
         }
         touchedCanvas = true;
-        awake.keep(true);
+        // A browser lets a page start a video on a mouse's press or a finger's lift.
+        awake.keep(event.pointerType === 'mouse');
         updateFullscreenButton();
       } else if (event.target !== canvas) {
         // Only the captured pointers of fingers that went down on the light.
         return;
+      } else if (kind === touchKind.up) {
+        awake.keep(true);
       }
       event.preventDefault();
       const now = performance.now();
@@ -251,8 +254,8 @@
     videoStarted: false,
     warned: false,
 
-    // `touched`: called from a touch, when a browser lets a video start.
-    async keep(touched) {
+    // `gesture`: called from a press or lift, when a browser lets a video start.
+    async keep(gesture) {
       if (document.visibilityState !== 'visible') return;
       if ('wakeLock' in navigator) {
         if (this.lock || this.pending) return;
@@ -264,7 +267,7 @@
           });
         } catch (error) {
           // Refused: battery saver, or a browser that wants a touch first (the next one asks).
-          if (touched) this.warn();
+          if (gesture) this.warn();
         }
         this.pending = false;
         return;
@@ -275,13 +278,15 @@
       }
       this.video = this.video || new window.NoSleep();
       // Once a touch has started the video, a browser lets the page start it again.
-      if (this.video.isEnabled || !(touched || this.videoStarted)) return;
+      if (this.video.isEnabled || this.pending || !(gesture || this.videoStarted)) return;
+      this.pending = true;
       try {
         await this.video.enable();
         this.videoStarted = true;
       } catch (error) {
-        if (touched) this.warn();
+        if (gesture) this.warn();
       }
+      this.pending = false;
     },
 
     hidden() {
