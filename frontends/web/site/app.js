@@ -297,6 +297,7 @@
     warn() {
       if (this.warned) return;
       this.warned = true;
+      document.getElementById('notice-https').hidden = window.isSecureContext;
       notice.hidden = false;
     },
   };
