@@ -255,6 +255,21 @@ TEST_F(WebAppTest, DrawsAtTheScaleAsked) {
     EXPECT_EQ(web.framebuffer().height, 1200);
 }
 
+TEST_F(WebAppTest, TellsThePageWhileThePaintingScreenShows) {
+    EXPECT_FALSE(web.showsPaintingScreen()) << "not launched";
+    ASSERT_TRUE(web.launch());
+    EXPECT_FALSE(web.showsPaintingScreen()) << "the launch view";
+    for (double t = 100.0; t < 101.5; t += 1.0 / 60.0)
+        frame(t);
+    EXPECT_TRUE(web.showsPaintingScreen());
+    web.nocturo().controller().goToSettings(nullptr);
+    frame(101.6);
+    EXPECT_FALSE(web.showsPaintingScreen());
+    web.nocturo().controller().finishSettings(nullptr);
+    frame(101.7);
+    EXPECT_TRUE(web.showsPaintingScreen());
+}
+
 TEST(WebApp, AMissingInterfaceFileIsReportedNotThrown) {
     MemorySettingsStore store;
     WebApp web(store, "/nonexistent", 0.0, nullptr);

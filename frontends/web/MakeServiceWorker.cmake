@@ -1,5 +1,6 @@
 # Writes ${SITE}/sw.js from TEMPLATE: FILES (comma-separated, relative to SITE) become the list
-# the worker keeps, and a digest of their contents names its cache.
+# the worker keeps, each with the SHA-256 digest of its contents, and a digest of those digests
+# names its cache.
 string(REPLACE "," ";" files "${FILES}")
 set(digests "")
 set(list "")
@@ -9,7 +10,7 @@ foreach(file ${files})
     endif()
     file(SHA256 ${SITE}/${file} digest)
     string(APPEND digests "${file}:${digest}\n")
-    string(APPEND list "  \"${file}\",\n")
+    string(APPEND list "  [\"${file}\", \"${digest}\"],\n")
 endforeach()
 string(SHA256 version "${digests}")
 string(SUBSTRING ${version} 0 16 NOCTURO_SITE_VERSION)

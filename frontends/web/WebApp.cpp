@@ -107,6 +107,14 @@ float WebApp::pointHeight() const {
     return app_.window() ? app_.window()->frame().height() : 0.0f;
 }
 
+bool WebApp::showsPaintingScreen() {
+    if (!app_.isLaunched())
+        return false;
+    const NocturoAppDelegate& controller = app_.controller();
+    return controller.paintingView && controller.containerView &&
+           controller.paintingView->superview() == controller.containerView;
+}
+
 std::string WebApp::pathOf(const std::string& url) {
     std::size_t scheme = url.find("://");
     if (scheme == std::string::npos)

@@ -41,6 +41,9 @@ public:
     const Framebuffer& framebuffer() const { return framebuffer_; }
     float pointWidth() const;
     float pointHeight() const;
+    // True while the painting screen is the container's content: the page then keeps
+    // everything of its own around the canvas dark.
+    bool showsPaintingScreen();
     Nocturo& nocturo() { return app_; }
 
     // The path part of an address ("/a/b.html" of "http://host/a/b.html"); empty when it has

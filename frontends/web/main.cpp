@@ -108,6 +108,10 @@ EMSCRIPTEN_KEEPALIVE double nocturo_point_height() {
     return page().app ? page().app->pointHeight() : 0.0;
 }
 
+EMSCRIPTEN_KEEPALIVE int nocturo_shows_painting_screen() {
+    return page().app && page().app->showsPaintingScreen() ? 1 : 0;
+}
+
 } // extern "C"
 
 int main() {

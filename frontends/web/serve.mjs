@@ -1,5 +1,6 @@
 // A static file server for the built site: `node serve.mjs SITE_DIR [--port N] [--host H]`.
-// Prints the addresses it answers on. The tests import startServer().
+// Prints the addresses it answers on. The tests import startServer(); its `onRequest` hears the
+// path of every request.
 import { createServer } from 'node:http';
 import { createReadStream, promises as fs } from 'node:fs';
 import { networkInterfaces } from 'node:os';
@@ -38,9 +39,10 @@ async function resolve(root, url) {
   }
 }
 
-export async function startServer({ root, host = '127.0.0.1', port = 0 }) {
+export async function startServer({ root, host = '127.0.0.1', port = 0, onRequest = null }) {
   root = path.resolve(root);
   const server = createServer(async (request, response) => {
+    onRequest?.(request.method, new URL(request.url, 'http://site').pathname);
     if (request.method !== 'GET' && request.method !== 'HEAD') {
       response.writeHead(405, { Allow: 'GET, HEAD' }).end();
       return;
@@ -69,18 +71,23 @@ export async function startServer({ root, host = '127.0.0.1', port = 0 }) {
   }) };
 }
 
+// The addresses a browser can open: this machine's own (a secure origin, as https is) and,
+// when serving every interface, the network's.
 function addresses(host, port) {
-  const list = [];
+  const local = [];
+  const network = [];
   if (host === '0.0.0.0' || host === '::') {
-    list.push(`http://localhost:${port}/`);
+    local.push(`http://localhost:${port}/`);
     for (const entries of Object.values(networkInterfaces()))
       for (const entry of entries || [])
         if (entry.family === 'IPv4' && !entry.internal)
-          list.push(`http://${entry.address}:${port}/`);
+          network.push(`http://${entry.address}:${port}/`);
+  } else if (host === 'localhost' || host.startsWith('127.') || host === '::1') {
+    local.push(`http://${host}:${port}/`);
   } else {
-    list.push(`http://${host}:${port}/`);
+    network.push(`http://${host}:${port}/`);
   }
-  return list;
+  return { local, network };
 }
 
 if (process.argv[1] === fileURLToPath(import.meta.url)) {
@@ -109,11 +116,22 @@ if (process.argv[1] === fileURLToPath(import.meta.url)) {
   }
   try {
     const { port: bound } = await startServer({ root, host, port });
-    console.log(`Nocturo is served from ${path.resolve(root)} at:`);
-    for (const address of addresses(host, bound)) console.log(`  ${address}`);
-    console.log('A phone on the same network can open the addresses after localhost. Offline use');
-    console.log('and keeping the screen awake need https (or localhost), so for a shoot put the');
-    console.log('site on an https host. Press Ctrl-C to stop.');
+    const { local, network } = addresses(host, bound);
+    console.log(`Nocturo is served from ${path.resolve(root)}`);
+    if (local.length) {
+      console.log('On this machine, with everything a phone would have over https:');
+      for (const address of local) console.log(`  ${address}`);
+    }
+    if (network.length) {
+      console.log('For a phone on the same network, over plain http:');
+      for (const address of network) console.log(`  ${address}`);
+      console.log('  Over plain http a phone\'s browser gives no Wake Lock: the page keeps the');
+      console.log('  screen awake with a silent video from the first touch instead, which some');
+      console.log('  browsers and battery savers stop (the page says so when it cannot). There is');
+      console.log('  no offline use either: a reload without this server fails. For a shoot, publish');
+      console.log('  the site over https (README: Publishing).');
+    }
+    console.log('Press Ctrl-C to stop.');
   } catch (error) {
     console.error(`serve: cannot listen on ${host}:${port}: ${error.message}`);
     process.exit(1);

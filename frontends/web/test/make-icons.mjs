@@ -1,5 +1,6 @@
-// Draws site/icon-192.png from site/icon.svg in headless Chromium, for
-// browsers that want bitmap icons. Run after changing the icon: node make-icons.mjs
+// Draws site/icon-180.png (an iPhone's home screen icon) and site/icon-192.png from
+// site/icon.svg in headless Chromium, for browsers that want bitmap icons. Run after changing
+// the icon: node make-icons.mjs
 import { chromium } from 'playwright-core';
 import { readFile } from 'node:fs/promises';
 import path from 'node:path';
@@ -12,7 +13,7 @@ const browser = await chromium.launch({
   args: ['--no-sandbox', '--disable-gpu'],
 });
 try {
-  for (const size of [192]) {
+  for (const size of [180, 192]) {
     const page = await browser.newPage({ viewport: { width: size, height: size } });
     await page.setContent(`<body style="margin:0"><div style="width:${size}px;height:${size}px">` +
       svg.replace('<svg ', `<svg width="${size}" height="${size}" `) + '</div></body>');

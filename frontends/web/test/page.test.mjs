@@ -1,0 +1,379 @@
+// The page around the light, in headless Chromium as a phone (390 x 844 points at three pixels a
+// point, touch screen): the whole screen takes fingers, the page stays dark while the light is
+// used, the screen is kept awake without the Wake Lock API, an iPhone's home-screen hint, the
+// offline worker's first visit, and the frame intervals of a drag.
+//   node --test page.test.mjs          (NOCTURO_SITE and CHROMIUM as for e2e.test.mjs)
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+import { startServer } from '../serve.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const site = process.env.NOCTURO_SITE ||
+  path.join(here, '..', '..', '..', 'build', 'web', 'frontends', 'web', 'site');
+
+const yellow = [255, 255, 0];
+const black = [0, 0, 0];
+const centre = { x: 160, y: 240 };
+// No channel above this, on black, is lit enough to show in a photograph exposed for the light.
+const darkest = 26;
+
+let browser;
+let server;
+let origin;
+let requests = [];
+
+before(async () => {
+  server = await startServer({ root: site, onRequest: (method, file) => requests.push(file) });
+  origin = `http://127.0.0.1:${server.port}/`;
+  browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--no-first-run'],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  await server?.close();
+});
+
+async function phone(options = {}) {
+  const context = await browser.newContext({
+    viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, hasTouch: true, isMobile: true,
+    ...options,
+  });
+  const page = await context.newPage();
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(error.message));
+  return { context, page };
+}
+
+async function waitForColour(page, { x, y }, rgb) {
+  await page.waitForFunction(({ x, y, rgb }) => {
+    const canvas = document.getElementById('screen');
+    if (canvas.width === 320) return false;
+    const s = canvas.width / 320;
+    const d = canvas.getContext('2d').getImageData(Math.floor(x * s), Math.floor(y * s), 1, 1).data;
+    return [0, 1, 2].every((i) => Math.abs(d[i] - rgb[i]) <= 3);
+  }, { x, y, rgb }, { timeout: 30000, polling: 'raf' });
+}
+
+async function openLit(page) {
+  await page.goto(origin, { waitUntil: 'commit' });
+  await waitForColour(page, centre, yellow);
+}
+
+// Fingers through the browser's touch input, at page coordinates (CSS pixels).
+async function fingers(page) {
+  const session = await page.context().newCDPSession(page);
+  const send = (type, points) => session.send('Input.dispatchTouchEvent',
+    { type, touchPoints: points.map(({ x, y, id = 0 }) => ({ x, y, id })) });
+  return {
+    down: (point) => send('touchStart', [point]),
+    move: (point) => send('touchMove', [point]),
+    up: () => send('touchEnd', []),
+    tap: async (point) => {
+      await send('touchStart', [point]);
+      await send('touchEnd', []);
+    },
+  };
+}
+
+async function canvasBox(page) {
+  return page.locator('#screen').boundingBox();
+}
+
+test('a finger on the black bars is a finger at the nearest edge of the screen',
+  { timeout: 60000 }, async () => {
+    const { context, page } = await phone();
+    await openLit(page);
+    const box = await canvasBox(page);
+    assert.ok(box.y >= 100, `the screen leaves bars above and below it (top ${box.y})`);
+    const touch = await fingers(page);
+    for (const at of [{ x: 30, y: box.y / 2 }, { x: 100, y: box.y + box.height + 40 }]) {
+      await touch.down(at);
+      await waitForColour(page, centre, black);
+      await touch.up();
+      await waitForColour(page, centre, yellow);
+    }
+    // A drag that starts on a bar and enters the screen stays one finger.
+    await touch.down({ x: 195, y: 20 });
+    await touch.move({ x: 195, y: box.y + 100 });
+    await waitForColour(page, centre, black);
+    await touch.up();
+    await waitForColour(page, centre, yellow);
+    assert.equal(await page.locator('#notice').isHidden(), true);
+    assert.deepEqual(page.errors, []);
+    await context.close();
+  });
+
+// Pixels of a screenshot of the page brighter than `darkest` in any channel, leaving out the
+// light's own (the yellow spot and its smoothed edge), with `box` (page coordinates) left out
+// when given; their count and the window points they span.
+async function litPixels(page, box = null) {
+  const shot = (await page.screenshot()).toString('base64');
+  const canvas = await canvasBox(page);
+  const viewer = await page.context().newPage();
+  const found = await viewer.evaluate(async ({ shot, canvas, box, darkest, ratio }) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${shot}`;
+    await image.decode();
+    const draw = new OffscreenCanvas(image.width, image.height).getContext('2d');
+    draw.drawImage(image, 0, 0);
+    const data = draw.getImageData(0, 0, image.width, image.height).data;
+    const lit = { count: 0, max: 0, x0: Infinity, y0: Infinity, x1: -Infinity, y1: -Infinity };
+    for (let y = 0; y < image.height; ++y) {
+      for (let x = 0; x < image.width; ++x) {
+        const i = (y * image.width + x) * 4;
+        const [r, g, b] = [data[i], data[i + 1], data[i + 2]];
+        if (Math.max(r, g, b) <= darkest) continue;
+        if (b <= 3 && Math.abs(r - g) <= 3) continue;
+        const px = x / ratio;
+        const py = y / ratio;
+        if (box && px >= box.x && px < box.x + box.width && py >= box.y &&
+            py < box.y + box.height) continue;
+        // In the screen's points.
+        const sx = ((px - canvas.x) * 320) / canvas.width;
+        const sy = ((py - canvas.y) * 480) / canvas.height;
+        lit.count += 1;
+        lit.max = Math.max(lit.max, r, g, b);
+        lit.x0 = Math.min(lit.x0, sx);
+        lit.y0 = Math.min(lit.y0, sy);
+        lit.x1 = Math.max(lit.x1, sx);
+        lit.y1 = Math.max(lit.y1, sy);
+      }
+    }
+    return lit;
+  }, { shot, canvas, box, darkest, ratio: 3 });
+  await viewer.close();
+  return found;
+}
+
+function describeLit(lit) {
+  const r = (v) => Math.round(v);
+  return `${lit.count} pixels up to ${lit.max}, in the screen's points from ` +
+    `(${r(lit.x0)}, ${r(lit.y0)}) to (${r(lit.x1)}, ${r(lit.y1)})`;
+}
+
+async function paintingAtRest(page) {
+  await openLit(page);
+  await page.waitForFunction(() => document.body.classList.contains('painting'));
+  // The launch picture's fade has ended when its trail's head shows the spot's colour.
+  await waitForColour(page, { x: 275, y: 157 }, yellow);
+}
+
+test('on the painting screen nothing of the page around the canvas is lit', { timeout: 60000 },
+  async () => {
+    const { context, page } = await phone();
+    await paintingAtRest(page);
+    assert.equal(await page.locator('#fullscreen').isVisible(), true,
+      'the full-screen button is there, dimmed');
+    const lit = await litPixels(page, await canvasBox(page));
+    assert.equal(lit.count, 0, describeLit(lit));
+    // On the settings screen the button shows as it was.
+    const touch = await fingers(page);
+    const box = await canvasBox(page);
+    await touch.tap({ x: box.x + (303 * box.width) / 320, y: box.y + (465 * box.height) / 480 });
+    await page.waitForFunction(() => !document.body.classList.contains('painting'));
+    assert.equal(await page.locator('#fullscreen').evaluate((b) => getComputedStyle(b).color),
+      'rgb(119, 119, 119)');
+    await context.close();
+  });
+
+test('the painting screen at rest lights nothing but the light', { timeout: 60000 }, async () => {
+  const { context, page } = await phone();
+  await paintingAtRest(page);
+  const lit = await litPixels(page);
+  assert.equal(lit.count, 0, describeLit(lit));
+  await context.close();
+});
+
+// No Wake Lock API (a page over plain http, or an older browser); `refuse` makes every video
+// refuse to play.
+function withoutWakeLock(page, { refuse = false } = {}) {
+  return page.addInitScript((refuse) => {
+    delete Navigator.prototype.wakeLock;
+    window.videos = new Set();
+    const play = HTMLMediaElement.prototype.play;
+    HTMLMediaElement.prototype.play = function () {
+      window.videos.add(this);
+      if (refuse) return Promise.reject(new DOMException('refused', 'NotAllowedError'));
+      return play.call(this);
+    };
+    let visibility = 'visible';
+    Object.defineProperty(Document.prototype, 'visibilityState', { get: () => visibility });
+    window.setVisibility = (state) => {
+      visibility = state;
+      document.dispatchEvent(new Event('visibilitychange'));
+    };
+  }, refuse);
+}
+
+const videoPlays = () => [...window.videos].some((video) => !video.paused);
+
+test('without the Wake Lock API a silent video from the first touch keeps the screen awake',
+  { timeout: 60000 }, async () => {
+    const { context, page } = await phone();
+    await withoutWakeLock(page);
+    await openLit(page);
+    assert.equal(await page.evaluate(() => window.videos.size), 0, 'no video before a touch');
+    const touch = await fingers(page);
+    await touch.tap({ x: 195, y: 422 });
+    await page.waitForFunction(videoPlays, null, { polling: 100 });
+    // Locked and unlocked: it plays again, with no touch.
+    await page.evaluate(() => window.setVisibility('hidden'));
+    assert.equal(await page.evaluate(videoPlays), false);
+    await page.evaluate(() => window.setVisibility('visible'));
+    await page.waitForFunction(videoPlays, null, { polling: 100 });
+    assert.equal(await page.locator('#notice').isHidden(), true);
+    assert.deepEqual(page.errors, []);
+    await context.close();
+  });
+
+test('when nothing can keep the screen awake the page says so, once', { timeout: 60000 },
+  async () => {
+    // The video is refused at the first touch.
+    const { context, page } = await phone();
+    await withoutWakeLock(page, { refuse: true });
+    await openLit(page);
+    const notice = page.locator('#notice');
+    assert.equal(await notice.isHidden(), true);
+    const touch = await fingers(page);
+    await touch.tap({ x: 195, y: 422 });
+    await notice.waitFor({ state: 'visible' });
+    assert.match(await notice.textContent(), /cannot keep the screen awake/);
+    await touch.tap({ x: 195, y: 422 });
+    await notice.waitFor({ state: 'hidden' });
+    await touch.tap({ x: 195, y: 422 });
+    await page.waitForTimeout(300);
+    assert.equal(await notice.isHidden(), true, 'said once');
+
+    // The video's script is missing: said at once, before the light is touched.
+    await context.close();
+    const other = await phone();
+    await withoutWakeLock(other.page);
+    await other.page.route('**/nosleep.js', (route) => route.abort());
+    await other.page.goto(origin, { waitUntil: 'commit' });
+    await other.page.locator('#notice').waitFor({ state: 'visible' });
+    await other.context.close();
+  });
+
+test('an iPhone gets the home-screen hint, and the canvas takes none of the browser\'s gestures',
+  { timeout: 60000 }, async () => {
+    const { context, page } = await phone({
+      userAgent: 'Mozilla/5.0 (iPhone; CPU iPhone OS 17_5 like Mac OS X) AppleWebKit/605.1.15 ' +
+        '(KHTML, like Gecko) Version/17.5 Mobile/15E148 Safari/604.1',
+    });
+    await page.addInitScript(() => {
+      delete Element.prototype.requestFullscreen;
+      delete Element.prototype.webkitRequestFullscreen;
+    });
+    await openLit(page);
+    const hint = page.locator('#fullscreen');
+    assert.match(await hint.textContent(), /Add to Home Screen/);
+    const gestures = await page.evaluate(() => {
+      const canvas = document.getElementById('screen');
+      const style = getComputedStyle(canvas);
+      const menu = new MouseEvent('contextmenu', { bubbles: true, cancelable: true });
+      return {
+        touchAction: style.touchAction,
+        userSelect: style.userSelect,
+        overscroll: getComputedStyle(document.body).overscrollBehaviorY,
+        menuShown: canvas.dispatchEvent(menu),
+        appleIcon: document.querySelector('link[rel="apple-touch-icon"]').sizes.value,
+        statusBar: document.querySelector('meta[name="apple-mobile-web-app-status-bar-style"]')
+          .content,
+      };
+    });
+    assert.deepEqual(gestures, { touchAction: 'none', userSelect: 'none', overscroll: 'none',
+      menuShown: false, appleIcon: '180x180', statusBar: 'black-translucent' });
+    await hint.click();
+    await hint.waitFor({ state: 'hidden' });
+    assert.equal((await fetch(new URL('icon-180.png', origin))).status, 200);
+    await context.close();
+  });
+
+test('the first visit fetches each file of the site once', { timeout: 90000 }, async () => {
+  const { context, page } = await phone();
+  requests = [];
+  await openLit(page);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null,
+    { timeout: 30000 });
+  const kept = await page.evaluate(async () => {
+    const names = await caches.keys();
+    const cache = await caches.open(names.find((name) => name.startsWith('nocturo-')));
+    return (await cache.keys()).map((request) => new URL(request.url).pathname);
+  });
+  const counts = {};
+  for (const file of requests) {
+    const name = file === '/' ? '/index.html' : file;
+    counts[name] = (counts[name] || 0) + 1;
+  }
+  const twice = Object.entries(counts).filter(([, n]) => n > 1);
+  assert.deepEqual(twice, [], `fetched more than once: ${JSON.stringify(counts)}`);
+  for (const file of ['/index.html', '/nocturo.wasm', '/nocturo.data', '/nosleep.js'])
+    assert.equal(counts[file], 1, `${file}: ${JSON.stringify(counts)}`);
+  assert.ok(kept.includes('/nocturo.wasm') && kept.includes('/'), `kept: ${kept}`);
+  await context.close();
+});
+
+function percentile(sorted, p) {
+  return sorted[Math.min(sorted.length - 1, Math.floor((sorted.length - 1) * p + 0.5))];
+}
+
+// A measurement, not a limit: the drag's frame intervals are printed; only a drag that hardly
+// moves at all fails.
+test('a drag that resizes the spot: its frame intervals', { timeout: 90000 }, async (t) => {
+  const { context, page } = await phone();
+  await page.addInitScript(() => {
+    localStorage.setItem('adjustSpotSize', 'true');
+    window.frameTimes = [];
+    // The time each new frame reaches the canvas.
+    const put = CanvasRenderingContext2D.prototype.putImageData;
+    CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+      put.apply(this, args);
+      if (window.recording) window.frameTimes.push(performance.now());
+    };
+  });
+  await openLit(page);
+  await waitForColour(page, { x: 275, y: 157 }, yellow);
+  const box = await canvasBox(page);
+  const at = (y) => ({ x: box.x + box.width / 2, y: box.y + (y * box.height) / 480 });
+  const touch = await fingers(page);
+  await touch.down(at(420));
+  await page.evaluate(() => {
+    window.recording = true;
+  });
+  // Two seconds of moves at 60 a second, out from the centre and back.
+  const moves = 120;
+  const start = Date.now();
+  for (let i = 1; i <= moves; ++i) {
+    const phase = i / moves;
+    await touch.move(at(420 - 150 * Math.sin(Math.PI * 2 * phase) ** 2));
+    const due = start + (i * 1000) / 60;
+    const wait = due - Date.now();
+    if (wait > 0) await new Promise((done) => setTimeout(done, wait));
+  }
+  const arrived = (Date.now() - start) / 1000;
+  const times = await page.evaluate(() => {
+    window.recording = false;
+    return window.frameTimes;
+  });
+  await touch.up();
+  const intervals = times.slice(1).map((time, i) => time - times[i]).sort((a, b) => a - b);
+  assert.ok(intervals.length >= 10, `only ${times.length} frames in the drag`);
+  const median = percentile(intervals, 0.5);
+  const p95 = percentile(intervals, 0.95);
+  const figures = `drag at 390 x 844, pixel ratio 3: ${moves} moves sent over ` +
+    `${arrived.toFixed(2)} s; frame interval median ${median.toFixed(1)} ms, ` +
+    `95th percentile ${p95.toFixed(1)} ms, over ${intervals.length} frames`;
+  t.diagnostic(figures);
+  console.log(`page.test: ${figures}`);
+  assert.ok(median < 1000, figures);
+  assert.notEqual(await page.evaluate(() => localStorage.getItem('spotWidth')), null,
+    'the drag resized the spot');
+  await context.close();
+});
