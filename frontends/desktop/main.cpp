@@ -2,6 +2,7 @@
 
 #include "frontends/desktop/DesktopFrontend.h"
 #include "frontends/desktop/Options.h"
+#include "frontends/desktop/ResourceLayout.h"
 #include "platform/FileSettingsStore.h"
 #include "platform/InterfaceLoader.h"
 
@@ -14,12 +15,26 @@
 #ifndef NOCTURO_RESOURCE_DIR
 #define NOCTURO_RESOURCE_DIR "resources"
 #endif
+#ifndef NOCTURO_BUILD_PROGRAM_DIR
+#define NOCTURO_BUILD_PROGRAM_DIR "."
+#endif
+#ifndef NOCTURO_INSTALLED_RESOURCES
+#define NOCTURO_INSTALLED_RESOURCES "../share/nocturo"
+#endif
 
 int main(int argc, char** argv) {
     const auto processStart = std::chrono::steady_clock::now();
     const std::string program = "nocturo";
 
-    nocturo::ParsedOptions parsed = nocturo::parseOptions(argc, argv, NOCTURO_RESOURCE_DIR);
+    const nocturo::ResourceLayout layout(NOCTURO_BUILD_PROGRAM_DIR, NOCTURO_RESOURCE_DIR,
+                                         NOCTURO_INSTALLED_RESOURCES);
+    std::string programFolder;
+    if (char* base = SDL_GetBasePath()) {
+        programFolder = base;
+        SDL_free(base);
+    }
+    nocturo::ParsedOptions parsed =
+        nocturo::parseOptions(argc, argv, layout.folderFor(programFolder));
     if (!parsed.ok()) {
         std::cerr << program << ": " << parsed.error << "\n"
                   << "Try '" << program << " --help' for more information.\n";
