@@ -75,7 +75,15 @@ missing=""
 for o in $options; do grep -qF -- "${o//-/\\-}" <<<"$manual" || missing+=" $o"; done
 check "the manual page holds every option of --help (missing:${missing:- none})" test -z "$missing"
 
-# The installed program in a window, with the resources installed beside it.
+# The installed program on the resources installed beside it: first drawn into memory, which
+# reports a missing file at once, then in a window.
+settings=$work/config
+if XDG_CONFIG_HOME=$settings SDL_VIDEODRIVER=offscreen timeout 60 "$nocturo" --quit-after 1; then
+    pass "the installed nocturo starts on its installed resources and quits by itself"
+else
+    fail "the installed nocturo starts on its installed resources and quits by itself"
+    finish
+fi
 echo "-- the window test, on the installed program"
 if "$window_test" "$nocturo" "$probe" "$root/usr/share/nocturo"; then
     pass "the window test passes on the installed program"

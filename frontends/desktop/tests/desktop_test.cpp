@@ -469,7 +469,8 @@ TEST(DesktopResources, TheProgramInItsBuildFolderReadsTheSourceTreeAndAnInstalle
     EXPECT_EQ(layout.folderFor((root / "link").string()), "/src/resources");
     EXPECT_EQ(layout.folderFor(""), "/src/resources");
     EXPECT_EQ(layout.folderFor("/usr/bin/"), "/usr/share/nocturo");
-    EXPECT_EQ(layout.folderFor("/tmp/unpacked/usr/local/bin"), "/tmp/unpacked/usr/local/share/nocturo");
+    EXPECT_EQ(layout.folderFor("/tmp/unpacked/usr/local/bin"),
+              "/tmp/unpacked/usr/local/share/nocturo");
     fs::remove_all(root);
 }
 

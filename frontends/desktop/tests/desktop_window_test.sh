@@ -114,7 +114,7 @@ start() { # start [OPTION...]
     "$nocturo" --scale 1 "$@" >>"$out/nocturo.log" 2>&1 &
     app=$!
     local id
-    id=$(xdotool search --sync --onlyvisible --name '^Nocturo$' 2>/dev/null | head -n1)
+    id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Nocturo$' 2>/dev/null | head -n1)
     eval "$(xdotool getwindowgeometry --shell "$id")"
     wx=$X
     wy=$Y
