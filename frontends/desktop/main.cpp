@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 #include <chrono>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -55,6 +56,12 @@ int main(int argc, char** argv) {
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_APP_NAME, "Nocturo");
+#ifdef NOCTURO_APP_ID
+    // The window's class (X11) and application id (Wayland) name the installed menu entry, so
+    // that the desktop shows the window with its icon; a class the user sets stays.
+    ::setenv("SDL_VIDEO_X11_WMCLASS", NOCTURO_APP_ID, 0);
+    ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", NOCTURO_APP_ID, 0);
+#endif
     SDL_SetHint(SDL_HINT_SCREENSAVER_INHIBIT_ACTIVITY_NAME, "Light painting");
     std::string noDisplay;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
