@@ -62,6 +62,9 @@ check "the AppStream metadata is valid" \
 check "the AppStream metadata launches the menu entry" \
     grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
     "$root/usr/share/metainfo/$id.metainfo.xml"
+check "the AppStream metadata and the changelog name this version first" bash -c \
+    "grep -m1 '<release ' '$root/usr/share/metainfo/$id.metainfo.xml' | grep -q 'version=\"$version\"' &&
+     zcat '$root/usr/share/doc/nocturo/changelog.gz' | head -n1 | grep -q '^nocturo ($version)'"
 
 nocturo=$root/usr/bin/nocturo
 check "the installed nocturo --version names the version" \
