@@ -5,6 +5,8 @@
 
 #include "platform/FileSettingsStore.h"
 
+#include "platform/UserFolders.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cfloat>
@@ -19,7 +21,6 @@
 #include <iostream>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -336,16 +337,8 @@ bool writeAll(int fd, const std::string& text) {
 // ---- [paths]
 
 std::string FileSettingsStore::defaultPath() {
-    const std::string tail = "nocturo/settings.json";
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/')
-        return std::string(config) + "/" + tail;
-    const char* home = std::getenv("HOME");
-    if (home && home[0] != '\0')
-        return std::string(home) + "/.config/" + tail;
-    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir && user->pw_dir[0])
-        return std::string(user->pw_dir) + "/.config/" + tail;
-    return {};
+    std::string folder = UserFolders::config();
+    return folder.empty() ? folder : folder + "/settings.json";
 }
 
 // ---- [reading]

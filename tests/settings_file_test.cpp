@@ -3,6 +3,7 @@
 
 #include "frontends/sim/Simulator.h"
 #include "platform/FileSettingsStore.h"
+#include "platform/UserFolders.h"
 #include "tests/AppFixture.h"
 
 #include <cfloat>
@@ -400,6 +401,22 @@ TEST(SettingsFilePath, WithoutHomeUsesTheAccountsHomeDirectory) {
         GTEST_SKIP() << "this account has no home directory";
     EXPECT_EQ(found.front(), '/');
     EXPECT_TRUE(found.ends_with("/.config/nocturo/settings.json")) << found;
+}
+
+TEST(UserDataFolder, IsUnderXdgDataHomeWhenThatIsAbsoluteAndUnderHomeOtherwise) {
+    EnvironmentGuard guard({"XDG_DATA_HOME", "XDG_CONFIG_HOME", "HOME"});
+    ::setenv("HOME", "/home/painter", 1);
+    ::setenv("XDG_CONFIG_HOME", "/srv/conf", 1);
+    ::setenv("XDG_DATA_HOME", "/srv/data", 1);
+    EXPECT_EQ(UserFolders::data(), "/srv/data/nocturo");
+    EXPECT_EQ(UserFolders::config(), "/srv/conf/nocturo");
+    for (const char* notAbsolute : {"data", ""}) {
+        ::setenv("XDG_DATA_HOME", notAbsolute, 1);
+        EXPECT_EQ(UserFolders::data(), "/home/painter/.local/share/nocturo") << notAbsolute;
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(UserFolders::data(), "/home/painter/.local/share/nocturo");
+    EXPECT_EQ(UserFolders::config(), "/srv/conf/nocturo");
 }
 
 // ---- The whole application on a settings file

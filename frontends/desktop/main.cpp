@@ -2,11 +2,13 @@
 
 #include "frontends/desktop/DesktopFrontend.h"
 #include "frontends/desktop/Options.h"
+#include "frontends/desktop/ResourceLayout.h"
 #include "platform/FileSettingsStore.h"
 #include "platform/InterfaceLoader.h"
 
 #include <SDL.h>
 #include <chrono>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -14,12 +16,26 @@
 #ifndef NOCTURO_RESOURCE_DIR
 #define NOCTURO_RESOURCE_DIR "resources"
 #endif
+#ifndef NOCTURO_BUILD_PROGRAM_DIR
+#define NOCTURO_BUILD_PROGRAM_DIR "."
+#endif
+#ifndef NOCTURO_INSTALLED_RESOURCES
+#define NOCTURO_INSTALLED_RESOURCES "../share/nocturo"
+#endif
 
 int main(int argc, char** argv) {
     const auto processStart = std::chrono::steady_clock::now();
     const std::string program = "nocturo";
 
-    nocturo::ParsedOptions parsed = nocturo::parseOptions(argc, argv, NOCTURO_RESOURCE_DIR);
+    const nocturo::ResourceLayout layout(NOCTURO_BUILD_PROGRAM_DIR, NOCTURO_RESOURCE_DIR,
+                                         NOCTURO_INSTALLED_RESOURCES);
+    std::string programFolder;
+    if (char* base = SDL_GetBasePath()) {
+        programFolder = base;
+        SDL_free(base);
+    }
+    nocturo::ParsedOptions parsed =
+        nocturo::parseOptions(argc, argv, layout.folderFor(programFolder));
     if (!parsed.ok()) {
         std::cerr << program << ": " << parsed.error << "\n"
                   << "Try '" << program << " --help' for more information.\n";
@@ -40,6 +56,12 @@ int main(int argc, char** argv) {
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_APP_NAME, "Nocturo");
+#ifdef NOCTURO_APP_ID
+    // The window's class (X11) and application id (Wayland) name the installed menu entry, so
+    // that the desktop shows the window with its icon; a class the user sets stays.
+    ::setenv("SDL_VIDEO_X11_WMCLASS", NOCTURO_APP_ID, 0);
+    ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", NOCTURO_APP_ID, 0);
+#endif
     SDL_SetHint(SDL_HINT_SCREENSAVER_INHIBIT_ACTIVITY_NAME, "Light painting");
     std::string noDisplay;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {

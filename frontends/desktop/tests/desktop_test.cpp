@@ -4,6 +4,7 @@
 #include "frontends/desktop/BrowserLauncher.h"
 #include "frontends/desktop/LiveApp.h"
 #include "frontends/desktop/Options.h"
+#include "frontends/desktop/ResourceLayout.h"
 #include "frontends/desktop/TouchRouter.h"
 #include "frontends/desktop/Viewport.h"
 #include "platform/ScrollView.h"
@@ -452,6 +453,25 @@ TEST(DesktopClock, WhatAnEventSchedulesIsTimedFromTheEventNotFromTheLastTick) {
     EXPECT_LT(firedAt - scheduledAt, 0.5);
     // The launch fade changed the screen while the clock thread ran it.
     EXPECT_GT(changes.load(), 0);
+}
+
+// -- where the resources are
+
+TEST(DesktopResources, TheProgramInItsBuildFolderReadsTheSourceTreeAndAnInstalledOneItsOwnShare) {
+    namespace fs = std::filesystem;
+    fs::path root = fs::temp_directory_path() / ("nocturo-layout-" + std::to_string(::getpid()));
+    fs::create_directories(root / "build");
+    fs::create_directory_symlink(root / "build", root / "link");
+    const ResourceLayout layout((root / "build").string(), "/src/resources", "../share/nocturo");
+
+    EXPECT_EQ(layout.folderFor((root / "build").string()), "/src/resources");
+    EXPECT_EQ(layout.folderFor((root / "build/").string()), "/src/resources");
+    EXPECT_EQ(layout.folderFor((root / "link").string()), "/src/resources");
+    EXPECT_EQ(layout.folderFor(""), "/src/resources");
+    EXPECT_EQ(layout.folderFor("/usr/bin/"), "/usr/share/nocturo");
+    EXPECT_EQ(layout.folderFor("/tmp/unpacked/usr/local/bin"),
+              "/tmp/unpacked/usr/local/share/nocturo");
+    fs::remove_all(root);
 }
 
 } // namespace

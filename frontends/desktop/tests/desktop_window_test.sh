@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The desktop build in a real window: started under Xvfb, driven with xdotool as a person would
 # with a mouse, looked at through screenshots of the display.
-#   desktop_window_test.sh NOCTURO X11PROBE
+#   desktop_window_test.sh NOCTURO X11PROBE [RESOURCES]
+# With RESOURCES, the help page must open from that folder (an installed program's own).
 # Prints one line a check and ends with "N passed, N failed". Pictures and logs of the run stay
 # in $NOCTURO_TEST_OUTPUT when that is set.
 set -uo pipefail
 
 nocturo=$1
 probe=$2
+resources=${3:-}
 work=$(mktemp -d)
 out=${NOCTURO_TEST_OUTPUT:-$work/out}
 mkdir -p "$out"
@@ -112,7 +114,7 @@ start() { # start [OPTION...]
     "$nocturo" --scale 1 "$@" >>"$out/nocturo.log" 2>&1 &
     app=$!
     local id
-    id=$(xdotool search --sync --onlyvisible --name '^Nocturo$' 2>/dev/null | head -n1)
+    id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Nocturo$' 2>/dev/null | head -n1)
     eval "$(xdotool getwindowgeometry --shell "$id")"
     wx=$X
     wy=$Y
@@ -158,7 +160,7 @@ xdotool mouseup 1
 sleep 0.2
 click 160 408
 check "the help control opens the help page in the browser" eventually 3 grep -qs \
-    '^file:///.*/help/iPhoneApps/Nocturo/Tips_and_Tricks.html$' "$work/opened"
+    "^file://${resources:-/.*}/help/iPhoneApps/Nocturo/Tips_and_Tricks.html\$" "$work/opened"
 
 click 278 41
 not_settings() { ! is_done_button; }
