@@ -62,6 +62,12 @@ public:
 
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
+    // Hands the descriptor over to a caller that closes it.
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now; false (with errno set) when the close reports a failed write.
     bool reset() {
         if (fd_ < 0)
@@ -316,11 +322,11 @@ std::string floatText(float v) {
     return s;
 }
 
-bool writeAll(int fd, const std::string& text) {
+bool writeAll(const FileSettingsStore::FileOperations& ops, int fd, const std::string& text) {
     const char* p = text.data();
     std::size_t left = text.size();
     while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+        long n = ops.write(fd, p, left);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -488,6 +494,14 @@ std::string FileSettingsStore::serialize(const std::map<std::string, SettingValu
     return text;
 }
 
+FileSettingsStore::FileOperations FileSettingsStore::FileOperations::system() {
+    return {[](int fd, const char* data, std::size_t size) -> long {
+                return ::write(fd, data, size);
+            },
+            [](int fd) { return ::fsync(fd); }, [](int fd) { return ::close(fd); },
+            [](const char* from, const char* to) { return ::rename(from, to); }};
+}
+
 // Writes the whole file beside the old one, makes it durable, and renames it into place, so
 // that the file on disk is always either the old one or the new one. Then the directory is
 // made durable, so that the rename survives a power cut.
@@ -527,13 +541,13 @@ void FileSettingsStore::save() {
     std::string text = serialize(values_);
     if (::fchmod(fd.get(), 0600) != 0)
         return abandon("cannot restrict the access to " + tempPath);
-    if (!writeAll(fd.get(), text))
+    if (!writeAll(operations_, fd.get(), text))
         return abandon("cannot write " + tempPath);
-    if (::fsync(fd.get()) != 0)
+    if (operations_.fsync(fd.get()) != 0)
         return abandon("cannot flush " + tempPath);
-    if (!fd.reset())
+    if (operations_.close(fd.release()) != 0 && errno != EINTR)
         return abandon("cannot close " + tempPath);
-    if (::rename(tempPath.c_str(), path_.c_str()) != 0)
+    if (operations_.rename(tempPath.c_str(), path_.c_str()) != 0)
         return abandon("cannot rename " + tempPath + " to " + path_);
 
     // The file is in place already; a directory that cannot be flushed (some file systems

@@ -3,6 +3,7 @@
 // framebuffer.
 
 #include "app/NocturoAppDelegate.h"
+#include "app/SettingsTable.h"
 #include "frontends/web/BrowserStorage.h"
 #include "frontends/web/LocalStorageSettingsStore.h"
 #include "frontends/web/WebApp.h"
@@ -26,14 +27,9 @@ EM_JS(void, nocturoOpenSitePage, (const char* path), {
 // Where the build puts the resources in the module's file system.
 const char* const resourceDir = "/resources";
 
-const std::vector<std::string> settingsKeys = {
-    SettingsKey::cyclicFrequency, SettingsKey::colorIndex,   SettingsKey::spotWidth,
-    SettingsKey::lightMode,       SettingsKey::lightOffMode, SettingsKey::adjustSpotSize,
-    SettingsKey::hideStrip,       SettingsKey::stripIndex};
-
 struct Page {
     BrowserStorage storage;
-    LocalStorageSettingsStore store{storage, settingsKeys};
+    LocalStorageSettingsStore store{storage, settingsKeys()};
     std::unique_ptr<WebApp> app;
 };
 

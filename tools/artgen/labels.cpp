@@ -21,4 +21,18 @@ Canvas settingsIcon(const Fonts& fonts) {
     return canvas;
 }
 
+// The start control of the timed light: a 60-point corner square, dark but for a small clock
+// face where the settings control sits in the opposite corner, no brighter than 26 of 255.
+Canvas timedLightIcon() {
+    const int side = static_cast<int>(60 * kScale);
+    Canvas canvas(side, side);
+    const float cx = 17.0f * kScale, cy = 45.0f * kScale, r = 12.0f * kScale;
+    const float line = 1.5f * kScale;
+    const Colour dim = grey(0.1f);
+    strokeRing(canvas, cx, cy, r - line * 0.5f - 1.0f, line, dim);
+    fillDisc(canvas, cx, cy - r * 0.35f, r * 0.12f, dim);
+    fillDisc(canvas, cx, cy, r * 0.12f, dim);
+    return canvas;
+}
+
 } // namespace artgen
