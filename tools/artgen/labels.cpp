@@ -26,12 +26,10 @@ Canvas settingsIcon(const Fonts& fonts) {
 Canvas timedLightIcon() {
     const int side = static_cast<int>(60 * kScale);
     Canvas canvas(side, side);
-    const float cx = 17.0f * kScale, cy = 45.0f * kScale, r = 12.0f * kScale;
-    const float line = 1.5f * kScale;
+    const float cx = 17.0f * kScale, cy = 45.0f * kScale;
     const Colour dim = grey(0.1f);
-    strokeRing(canvas, cx, cy, r - line * 0.5f - 1.0f, line, dim);
-    fillDisc(canvas, cx, cy - r * 0.35f, r * 0.12f, dim);
-    fillDisc(canvas, cx, cy, r * 0.12f, dim);
+    strokeRing(canvas, cx, cy, 8.0f * kScale, 1.0f * kScale, dim);
+    fillDisc(canvas, cx, cy, 2.0f * kScale, dim);
     return canvas;
 }
 
