@@ -64,18 +64,18 @@ double TimedLight::timeLeft() const {
 
 // ---- [the run]
 
+// A run starts only from the painting screen: a key pressed elsewhere, or a finger that went
+// down on the start control and lifts after the screen has changed, starts nothing.
 void TimedLight::startOrCancel() {
+    const NocturoAppDelegate& c = controller_;
     if (phase_ == Phase::Countdown || phase_ == Phase::Light)
         cancel();
-    else
+    else if (c.paintingView && c.containerView && c.paintingView->superview() == c.containerView)
         beginCountdown();
 }
 
-// Keys work where the start control does: on the painting screen.
 void TimedLight::keyPressed(Key) {
-    const NocturoAppDelegate& c = controller_;
-    if (c.paintingView && c.containerView && c.paintingView->superview() == c.containerView)
-        startOrCancel();
+    startOrCancel();
 }
 
 void TimedLight::cancel() {
