@@ -282,8 +282,8 @@ int runEvents(const Options& options, const std::string& workDir, const std::str
         Outcome outcome = session.run(line);
         Phase after = phaseNow();
         bool runningBefore = before == Phase::Countdown || before == Phase::Light;
-        if (after == Phase::Countdown && before != Phase::Countdown)
-            ++counts.runs;
+        bool runningAfter = after == Phase::Countdown || after == Phase::Light;
+        counts.runs += !runningBefore && runningAfter;
         counts.runsLit += after == Phase::Light && before != Phase::Light;
         counts.runsCancelled += runningBefore && session.app() && after == Phase::Idle;
         if (session.app() && session.app()->window()->touchCount() >= 2)
