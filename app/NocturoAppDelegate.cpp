@@ -1,4 +1,5 @@
 #include "app/NocturoAppDelegate.h"
+
 #include "timed/TimedLight.h"
 
 namespace nocturo {

@@ -91,8 +91,8 @@ SettingValue readSetting(const SettingsStore& store, const SettingRule& rule) {
         return rule.fallback;
     if (!std::isfinite(number))
         return rule.fallback;
-    number = std::clamp(number, static_cast<double>(rule.minimum),
-                        static_cast<double>(rule.maximum));
+    number =
+        std::clamp(number, static_cast<double>(rule.minimum), static_cast<double>(rule.maximum));
     if (rule.kind == SettingKind::Integer)
         return integer(static_cast<std::int64_t>(number));
     float value = static_cast<float>(number);

@@ -495,11 +495,10 @@ std::string FileSettingsStore::serialize(const std::map<std::string, SettingValu
 }
 
 FileSettingsStore::FileOperations FileSettingsStore::FileOperations::system() {
-    return {[](int fd, const char* data, std::size_t size) -> long {
-                return ::write(fd, data, size);
-            },
-            [](int fd) { return ::fsync(fd); }, [](int fd) { return ::close(fd); },
-            [](const char* from, const char* to) { return ::rename(from, to); }};
+    return {
+        [](int fd, const char* data, std::size_t size) -> long { return ::write(fd, data, size); },
+        [](int fd) { return ::fsync(fd); }, [](int fd) { return ::close(fd); },
+        [](const char* from, const char* to) { return ::rename(from, to); }};
 }
 
 // Writes the whole file beside the old one, makes it durable, and renames it into place, so

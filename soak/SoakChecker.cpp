@@ -152,7 +152,8 @@ Violation screenShown(const NocturoAppDelegate& c) {
 // and the painting screen's buttons draw nothing while it counts down or lights.
 Violation timedRun(const NocturoAppDelegate& c, const Window* window) {
     const TimedLight& t = c.timedLight();
-    bool running = t.phase() == TimedLight::Phase::Countdown || t.phase() == TimedLight::Phase::Light;
+    bool running =
+        t.phase() == TimedLight::Phase::Countdown || t.phase() == TimedLight::Phase::Light;
     if (t.startButton && running != t.startButton->imageName().empty())
         return {"timed light", std::string("the start control is ") +
                                    (running ? "drawn during a run" : "not drawn outside a run")};
@@ -161,7 +162,8 @@ Violation timedRun(const NocturoAppDelegate& c, const Window* window) {
     if (c.currentLightMode < 0 || c.currentLightMode > 2 || t.phase() == TimedLight::Phase::Idle)
         return {};
     bool dark = t.phase() != TimedLight::Phase::Light;
-    if (dark && (!c.inBlackMode || !(c.imageContainerView->backgroundColor() == Color::blackColor())))
+    if (dark &&
+        (!c.inBlackMode || !(c.imageContainerView->backgroundColor() == Color::blackColor())))
         return {"timed light", std::string("the light is on while the run is in ") +
                                    TimedLight::phaseName(t.phase())};
     if (!dark && c.inBlackMode)

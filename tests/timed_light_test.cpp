@@ -66,8 +66,8 @@ TEST_F(TimedLightTest, DarkUntilTheDelayEndsThenLitForTheLengthThenDarkWithTones
 }
 
 TEST_F(TimedLightTest, WithTheSoundOffNoToneIsPlayed) {
-    launchedWith({"store timedLightSound false", "store timedLightDelay 2.0",
-                  "store timedLightLength 1.0"});
+    launchedWith(
+        {"store timedLightSound false", "store timedLightDelay 2.0", "store timedLightLength 1.0"});
     int played = 0;
     timed().setTonePlayer([&](ToneKind) { ++played; });
     run({"key enter", "wait 5"});
@@ -226,8 +226,8 @@ void expectTheChangedSettings(SettingsStore& store) {
 }
 
 TEST(TimedLightSettings, SurviveARestartInTheSettingsFile) {
-    auto dir = std::filesystem::temp_directory_path() /
-               ("nocturo-timed-" + std::to_string(::getpid()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("nocturo-timed-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "settings.json").string();
     {

@@ -62,8 +62,8 @@ std::vector<std::int16_t> ToneSpeaker::samples(ToneKind kind, int rate) {
     constexpr double twoPi = 6.283185307179586;
     std::vector<std::int16_t> wave(count);
     for (std::size_t i = 0; i < count; ++i) {
-        double edge = std::min({1.0, static_cast<double>(i) / fade,
-                                static_cast<double>(count - i) / fade});
+        double edge =
+            std::min({1.0, static_cast<double>(i) / fade, static_cast<double>(count - i) / fade});
         double v = std::sin(twoPi * shape.frequency * static_cast<double>(i) / rate);
         wave[i] = static_cast<std::int16_t>(v * edge * 12000.0);
     }

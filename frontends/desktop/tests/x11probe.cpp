@@ -5,8 +5,9 @@
 //   x11probe saver                 "on" while the screen saver shows, else "off"
 //   x11probe watch X Y SECONDS     samples a place as fast as it can for SECONDS and prints each
 //                                  change of what it shows ("lit" yellow, "black" or "other"),
-//                                  as "AFTER BY STATE": seconds since the start of the last look
-//                                  before the change and of the first after it
+//                                  as "AFTER BY STATE": seconds from the probe's start to the
+//                                  start of the last look before the change, and to the end of
+//                                  the first look after it
 
 #include "platform/render/Framebuffer.h"
 #include "platform/render/PngFile.h"
@@ -107,14 +108,14 @@ int main(int argc, char** argv) {
             double seen = since();
             const std::uint8_t* p = frame.at(0, 0);
             const char* state = p[0] > 200 && p[1] > 200 && p[2] < 60 ? "lit"
-                                : p[0] < 8 && p[1] < 8 && p[2] < 8   ? "black"
-                                                                     : "other";
+                                : p[0] < 8 && p[1] < 8 && p[2] < 8    ? "black"
+                                                                      : "other";
             if (last != state) {
                 std::printf("%.4f %.4f %s\n", previous, seen, state);
                 std::fflush(stdout);
                 last = state;
             }
-            previous = seen;
+            previous = t;
         }
     } else if (command == "saver-timeout" && argc == 3) {
         int timeout = std::atoi(argv[2]);
