@@ -530,6 +530,8 @@ void FileSettingsStore::save() {
     if (!fd)
         return fail("cannot make a temporary file in " + dir + ": " + errorText(errno));
     std::string tempPath = temporary.data();
+    // The temporary's name is left out of the reason: it differs at every try, and a run of
+    // failures of one cause is reported once.
     auto abandon = [&](const std::string& what) {
         int code = errno;
         fd.reset();
@@ -539,15 +541,15 @@ void FileSettingsStore::save() {
 
     std::string text = serialize(values_);
     if (::fchmod(fd.get(), 0600) != 0)
-        return abandon("cannot restrict the access to " + tempPath);
+        return abandon("cannot restrict the access to its temporary copy");
     if (!writeAll(operations_, fd.get(), text))
-        return abandon("cannot write " + tempPath);
+        return abandon("cannot write its temporary copy");
     if (operations_.fsync(fd.get()) != 0)
-        return abandon("cannot flush " + tempPath);
+        return abandon("cannot flush its temporary copy");
     if (operations_.close(fd.release()) != 0 && errno != EINTR)
-        return abandon("cannot close " + tempPath);
+        return abandon("cannot close its temporary copy");
     if (operations_.rename(tempPath.c_str(), path_.c_str()) != 0)
-        return abandon("cannot rename " + tempPath + " to " + path_);
+        return abandon("cannot rename its temporary copy into place");
 
     // The file is in place already; a directory that cannot be flushed (some file systems
     // refuse) costs only durability against a power cut, so it is not reported.

@@ -1,5 +1,5 @@
 // A save that fails at any step of replacing the file leaves the old file exactly as it was,
-// removes its temporary, warns once and reports the failure.
+// removes its temporary, warns once for a run of such failures and reports the failure.
 
 #include "platform/FileSettingsStore.h"
 
@@ -72,6 +72,7 @@ TEST_P(SaveFailure, LeavesTheOldFileRemovesTheTemporaryAndWarnsOnce) {
     std::vector<std::string> warnings;
     FileSettingsStore store(path, [&](const std::string& m) { warnings.push_back(m); });
     store.setFileOperations(failing());
+    store.setInteger("colorIndex", 5);
     store.setInteger("colorIndex", 4);
 
     EXPECT_EQ(contentsOf(path), before);
