@@ -1,6 +1,7 @@
 // Moves between the painting, settings and sample screens, and the help page.
 
 #include "app/NocturoAppDelegate.h"
+#include "timed/TimedLight.h"
 
 namespace nocturo {
 
@@ -35,6 +36,7 @@ void NocturoAppDelegate::flip(View* leaving, View* entering, const std::string& 
 }
 
 void NocturoAppDelegate::goToSettings(void*) {
+    timedLight().settingsOpened();
     flip(paintingView, settingsView, TransitionType::flipFromLeft);
     performAfterDelay(scrollFlashDelay, [this] { flashScrollBar(); });
 }

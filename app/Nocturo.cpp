@@ -1,5 +1,7 @@
 #include "app/Nocturo.h"
 
+#include "timed/TimedLight.h"
+
 namespace nocturo {
 
 Nocturo::Nocturo(SettingsStore& store, std::string resourceDir, double startTime)
@@ -31,6 +33,15 @@ int Nocturo::launch(int argc, char** argv) {
     interface_.window()->setRunLoop(&runLoop_);
     launched_ = true;
     return applicationMain(argc, argv, application_, *controller_);
+}
+
+} // namespace nocturo
+
+namespace nocturo {
+
+void Nocturo::pressKey(Key key) {
+    if (launched_)
+        controller_->timedLight().keyPressed(key);
 }
 
 } // namespace nocturo

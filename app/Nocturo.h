@@ -2,6 +2,7 @@
 
 #include "app/NocturoAppDelegate.h"
 #include "platform/InterfaceLoader.h"
+#include "platform/Key.h"
 
 #include <memory>
 #include <string>
@@ -23,6 +24,9 @@ public:
     // Throws InterfaceError, naming the file, the entry and the fault, when the file is bad.
     int launch(int argc = 0, char** argv = nullptr);
     bool isLaunched() const { return launched_; }
+
+    // A key pressed on a keyboard or a remote; ignored before launch.
+    void pressKey(Key key);
 
     RunLoop& runLoop() { return runLoop_; }
     Application& application() { return application_; }

@@ -1,8 +1,11 @@
 #include "app/NocturoAppDelegate.h"
 
+#include "timed/TimedLight.h"
+
 namespace nocturo {
 
-NocturoAppDelegate::NocturoAppDelegate(Services services) : services_(services) {}
+NocturoAppDelegate::NocturoAppDelegate(Services services)
+    : services_(services), timedLight_(std::make_unique<TimedLight>(*this)) {}
 
 NocturoAppDelegate::~NocturoAppDelegate() {
     stopColorFantasyTimer();

@@ -19,6 +19,8 @@
 
 namespace nocturo {
 
+class TimedLight;
+
 // What the controller works with besides its views: the application object, the run loop,
 // the settings store and the pictures.
 struct Services {
@@ -38,6 +40,9 @@ inline const std::string lightOffMode = "lightOffMode";
 inline const std::string adjustSpotSize = "adjustSpotSize";
 inline const std::string hideStrip = "hideStrip";
 inline const std::string stripIndex = "stripIndex";
+inline const std::string timedLightDelay = "timedLightDelay";
+inline const std::string timedLightLength = "timedLightLength";
+inline const std::string timedLightSound = "timedLightSound";
 } // namespace SettingsKey
 
 // The address of the help page.
@@ -173,6 +178,9 @@ public:
     View* launchView = nullptr;
 
     const Services& services() const { return services_; }
+    // The countdown and timed light, which drives the light through the operations above.
+    TimedLight& timedLight() { return *timedLight_; }
+    const TimedLight& timedLight() const { return *timedLight_; }
 
 private:
     void showStripLook(bool shown);
@@ -183,6 +191,7 @@ private:
 
     Services services_;
     std::set<RunLoop::CallId> pendingCalls_;
+    std::unique_ptr<TimedLight> timedLight_;
 };
 
 } // namespace nocturo

@@ -2,6 +2,7 @@
 // to the controller's actions.
 
 #include "app/NocturoAppDelegate.h"
+#include "timed/TimedLight.h"
 
 #include <functional>
 #include <map>
@@ -110,14 +111,14 @@ bool isKind(const Control& control, const std::string& kind) {
 std::string NocturoAppDelegate::bindField(const std::string& field, Object* object) {
     auto it = fieldTable().find(field);
     if (it == fieldTable().end())
-        return "unknown field '" + field + "'";
+        return timedLight().bindField(field, object);
     return it->second(*this, object);
 }
 
 std::string NocturoAppDelegate::bindAction(const std::string& selector, Control& control) {
     auto it = actionTable().find(selector);
     if (it == actionTable().end())
-        return "unknown action '" + selector + "'";
+        return timedLight().bindAction(selector, control);
     if (!isKind(control, it->second.senderKind))
         return "the action '" + selector + "' needs a " + it->second.senderKind + ", not a " +
                control.className();
@@ -127,8 +128,10 @@ std::string NocturoAppDelegate::bindAction(const std::string& selector, Control&
 }
 
 void NocturoAppDelegate::awake(Object& object) {
-    if (auto* touchView = dynamic_cast<MyTouchView*>(&object))
+    if (auto* touchView = dynamic_cast<MyTouchView*>(&object)) {
         touchView->theAppDelegate = this;
+        touchView->touchObserver = &timedLight();
+    }
     if (auto* filter = dynamic_cast<AccelController*>(&object))
         filter->mainAppDeligate = this;
 }

@@ -2,17 +2,18 @@
 // last word on how the light looks.
 
 #include "app/NocturoAppDelegate.h"
-
-#include <cmath>
+#include "app/SettingsTable.h"
+#include "timed/TimedLight.h"
 
 namespace nocturo {
 
 namespace {
-constexpr float defaultFrequency = 50.0f;
-constexpr float defaultSpotWidth = 320.0f;
+float floatSetting(const SettingsStore& store, const std::string& key) {
+    return std::get<float>(readSetting(store, key));
+}
 
-bool isPositive(float v) {
-    return std::isfinite(v) && v > 0.0f;
+std::int32_t codeSetting(const SettingsStore& store, const std::string& key) {
+    return static_cast<std::int32_t>(std::get<std::int64_t>(readSetting(store, key)));
 }
 
 // The segment that shows a code counted from 1. A stored code is not range-checked, and the
@@ -27,9 +28,7 @@ void NocturoAppDelegate::loadUserSettings() {
 
     // A frequency that is no finite number above zero reads as absent; one outside the
     // slider's range is held to it.
-    cyclicFreq = store.floatForKey(SettingsKey::cyclicFrequency);
-    if (!isPositive(cyclicFreq))
-        cyclicFreq = defaultFrequency;
+    cyclicFreq = floatSetting(store, SettingsKey::cyclicFrequency);
     if (cyclicFreqSlider) {
         if (cyclicFreq < cyclicFreqSlider->minimumValue())
             cyclicFreq = cyclicFreqSlider->minimumValue();
@@ -38,37 +37,30 @@ void NocturoAppDelegate::loadUserSettings() {
         cyclicFreqSlider->setValue(cyclicFreq);
     }
 
-    currentColorIndex = static_cast<std::int32_t>(store.integerForKey(SettingsKey::colorIndex));
+    currentColorIndex = codeSetting(store, SettingsKey::colorIndex);
     if (spotColorSelector)
         spotColorSelector->setSelectedSegmentIndex(currentColorIndex);
     setColorByIndex(currentColorIndex);
 
-    float width = store.floatForKey(SettingsKey::spotWidth);
-    if (!isPositive(width))
-        width = defaultSpotWidth;
-    setSpotSizeByWidth(width);
+    setSpotSizeByWidth(floatSetting(store, SettingsKey::spotWidth));
 
-    currentLightMode = static_cast<std::int32_t>(store.integerForKey(SettingsKey::lightMode));
+    currentLightMode = codeSetting(store, SettingsKey::lightMode);
     if (lightModeSelector)
         lightModeSelector->setSelectedSegmentIndex(currentLightMode);
     setLightModeByIndex(currentLightMode);
 
-    currentOffMode = static_cast<std::int32_t>(store.integerForKey(SettingsKey::lightOffMode));
-    if (currentOffMode == 0)
-        currentOffMode = 2;
+    currentOffMode = codeSetting(store, SettingsKey::lightOffMode);
     if (offModeSelector)
         offModeSelector->setSelectedSegmentIndex(segmentOf(currentOffMode));
     if (paintingView)
         paintingView->setCurrentOffMode(currentOffMode);
     refleshSpotAppearance();
 
-    shouldAdjustSpotSize = store.boolForKey(SettingsKey::adjustSpotSize);
+    shouldAdjustSpotSize = std::get<bool>(readSetting(store, SettingsKey::adjustSpotSize));
     if (adjustSizeSwitch)
         adjustSizeSwitch->setOn(!shouldAdjustSpotSize, true);
 
-    shouldHideStrip = static_cast<std::int32_t>(store.integerForKey(SettingsKey::hideStrip));
-    if (shouldHideStrip == 0)
-        shouldHideStrip = 1;
+    shouldHideStrip = codeSetting(store, SettingsKey::hideStrip);
     if (shouldHideStrip == 1 || shouldHideStrip == 2) {
         bool shown = shouldHideStrip == 2;
         if (stripOnOffSwitch)
@@ -76,12 +68,12 @@ void NocturoAppDelegate::loadUserSettings() {
         showStripLook(shown);
     }
 
-    currentStripIndex = static_cast<std::int32_t>(store.integerForKey(SettingsKey::stripIndex));
-    if (currentStripIndex == 0)
-        currentStripIndex = 2;
+    currentStripIndex = codeSetting(store, SettingsKey::stripIndex);
     if (stripSizeSelector)
         stripSizeSelector->setSelectedSegmentIndex(segmentOf(currentStripIndex));
     setStripSizeByIndex(currentStripIndex);
+
+    timedLight().loadSettings();
 }
 
 } // namespace nocturo

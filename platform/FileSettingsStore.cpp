@@ -63,6 +63,12 @@ public:
 
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
+    // Hands the descriptor over to a caller that closes it.
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now; false (with errno set) when the close reports a failed write.
     bool reset() {
         if (fd_ < 0)
@@ -317,11 +323,11 @@ std::string floatText(float v) {
     return s;
 }
 
-bool writeAll(int fd, const std::string& text) {
+bool writeAll(const FileSettingsStore::FileOperations& ops, int fd, const std::string& text) {
     const char* p = text.data();
     std::size_t left = text.size();
     while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+        long n = ops.write(fd, p, left);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -481,6 +487,13 @@ std::string FileSettingsStore::serialize(const std::map<std::string, SettingValu
     return text;
 }
 
+FileSettingsStore::FileOperations FileSettingsStore::FileOperations::system() {
+    return {
+        [](int fd, const char* data, std::size_t size) -> long { return ::write(fd, data, size); },
+        [](int fd) { return ::fsync(fd); }, [](int fd) { return ::close(fd); },
+        [](const char* from, const char* to) { return ::rename(from, to); }};
+}
+
 // Writes the whole file beside the old one, makes it durable, and renames it into place, so
 // that the file on disk is always either the old one or the new one. Then the directory is
 // made durable, so that the rename survives a power cut.
@@ -510,6 +523,8 @@ void FileSettingsStore::save() {
     if (!fd)
         return fail("cannot make a temporary file in " + dir + ": " + errorText(errno));
     std::string tempPath = temporary.data();
+    // The temporary's name is left out of the reason: it differs at every try, and a run of
+    // failures of one cause is reported once.
     auto abandon = [&](const std::string& what) {
         int code = errno;
         fd.reset();
@@ -519,15 +534,15 @@ void FileSettingsStore::save() {
 
     std::string text = serialize(values_);
     if (::fchmod(fd.get(), 0600) != 0)
-        return abandon("cannot restrict the access to " + tempPath);
-    if (!writeAll(fd.get(), text))
-        return abandon("cannot write " + tempPath);
-    if (::fsync(fd.get()) != 0)
-        return abandon("cannot flush " + tempPath);
-    if (!fd.reset())
-        return abandon("cannot close " + tempPath);
-    if (::rename(tempPath.c_str(), path_.c_str()) != 0)
-        return abandon("cannot rename " + tempPath + " to " + path_);
+        return abandon("cannot restrict the access to its temporary copy");
+    if (!writeAll(operations_, fd.get(), text))
+        return abandon("cannot write its temporary copy");
+    if (operations_.fsync(fd.get()) != 0)
+        return abandon("cannot flush its temporary copy");
+    if (operations_.close(fd.release()) != 0 && errno != EINTR)
+        return abandon("cannot close its temporary copy");
+    if (operations_.rename(tempPath.c_str(), path_.c_str()) != 0)
+        return abandon("cannot rename its temporary copy into place");
 
     // The file is in place already; a directory that cannot be flushed (some file systems
     // refuse) costs only durability against a power cut, so it is not reported.

@@ -28,6 +28,16 @@ public:
     // Receives a one-line message: which file, what went wrong, what was done about it.
     using WarningHandler = std::function<void(const std::string& message)>;
 
+    // The calls a save makes on the temporary file, replaceable so that their failures can be
+    // tried; each returns what the system call does, with errno set on failure.
+    struct FileOperations {
+        std::function<long(int fd, const char* data, std::size_t size)> write;
+        std::function<int(int fd)> fsync;
+        std::function<int(int fd)> close;
+        std::function<int(const char* from, const char* to)> rename;
+        static FileOperations system();
+    };
+
     // Loads `path`. Warnings go to `warn`, or to standard error when it is empty.
     explicit FileSettingsStore(std::string path, WarningHandler warn = {});
 
@@ -47,6 +57,7 @@ public:
     void setObjects(const std::map<std::string, SettingValue>& values);
 
     const std::string& path() const { return path_; }
+    void setFileOperations(FileOperations operations) { operations_ = std::move(operations); }
     // Why the last write failed; empty once a write has succeeded.
     const std::string& lastError() const { return lastError_; }
     // Where an unreadable file was moved at load; empty when nothing was moved.
@@ -74,6 +85,7 @@ private:
     std::string movedAsidePath_;
     // Set when an unreadable file could not be moved aside: writing would destroy it.
     std::string writeBlocked_;
+    FileOperations operations_ = FileOperations::system();
 };
 
 } // namespace nocturo

@@ -53,6 +53,8 @@ std::string EventGenerator::next(Nocturo* app) {
         return control(*app);
     if (pick < 0.64)
         return press(*app);
+    if (pick < 0.65)
+        return chance(0.5) ? "key space" : "key enter";
     return wait(app);
 }
 

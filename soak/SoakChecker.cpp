@@ -5,6 +5,9 @@
 
 #include "soak/SoakChecker.h"
 
+#include "app/SettingsTable.h"
+#include "timed/TimedLight.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -145,8 +148,33 @@ Violation screenShown(const NocturoAppDelegate& c) {
 
 // With no finger on the screen the light rests as the off mode says: lit in off mode 2, dark in
 // off mode 1.
+// A timed light, with no finger down: dark while it counts down and after it, lit while it lasts,
+// and the painting screen's buttons draw nothing while it counts down or lights.
+Violation timedRun(const NocturoAppDelegate& c, const Window* window) {
+    const TimedLight& t = c.timedLight();
+    bool running =
+        t.phase() == TimedLight::Phase::Countdown || t.phase() == TimedLight::Phase::Light;
+    if (t.startButton && running != t.startButton->imageName().empty())
+        return {"timed light", std::string("the start control is ") +
+                                   (running ? "drawn during a run" : "not drawn outside a run")};
+    if (!window || window->touchCount() != 0 || !c.imageContainerView)
+        return {};
+    if (c.currentLightMode < 0 || c.currentLightMode > 2 || t.phase() == TimedLight::Phase::Idle)
+        return {};
+    bool dark = t.phase() != TimedLight::Phase::Light;
+    if (dark &&
+        (!c.inBlackMode || !(c.imageContainerView->backgroundColor() == Color::blackColor())))
+        return {"timed light", std::string("the light is on while the run is in ") +
+                                   TimedLight::phaseName(t.phase())};
+    if (!dark && c.inBlackMode)
+        return {"timed light", "the light is off while a timed light lasts"};
+    return {};
+}
+
 Violation restingLight(const NocturoAppDelegate& c, const Window* window) {
     if (!window || window->touchCount() != 0 || !c.imageContainerView || !c.theRainbowView)
+        return {};
+    if (c.timedLight().phase() != TimedLight::Phase::Idle)
         return {};
     if (c.currentLightMode < 0 || c.currentLightMode > 2)
         return {};
@@ -229,24 +257,12 @@ Violation controlsShowState(const NocturoAppDelegate& c) {
 // What the loader makes of the file: the same defaults and limits it applies.
 std::map<std::string, SettingValue> loadedSettings(const SettingsStore& s, const Slider* slider) {
     std::map<std::string, SettingValue> v;
-    float frequency = s.floatForKey(SettingsKey::cyclicFrequency);
-    if (!std::isfinite(frequency) || !(frequency > 0.0f))
-        frequency = 50.0f;
+    for (const SettingRule& rule : settingsTable())
+        v[rule.key] = readSetting(s, rule);
     if (slider)
-        frequency = std::clamp(frequency, slider->minimumValue(), slider->maximumValue());
-    v[SettingsKey::cyclicFrequency] = frequency;
-    auto int32 = [&](const std::string& key, std::int32_t zero) {
-        auto i = static_cast<std::int32_t>(s.integerForKey(key));
-        return SettingValue{std::int64_t{i == 0 ? zero : i}};
-    };
-    v[SettingsKey::colorIndex] = int32(SettingsKey::colorIndex, 0);
-    float width = s.floatForKey(SettingsKey::spotWidth);
-    v[SettingsKey::spotWidth] = std::isfinite(width) && width > 0.0f ? width : 320.0f;
-    v[SettingsKey::lightMode] = int32(SettingsKey::lightMode, 0);
-    v[SettingsKey::lightOffMode] = int32(SettingsKey::lightOffMode, 2);
-    v[SettingsKey::adjustSpotSize] = s.boolForKey(SettingsKey::adjustSpotSize);
-    v[SettingsKey::hideStrip] = int32(SettingsKey::hideStrip, 1);
-    v[SettingsKey::stripIndex] = int32(SettingsKey::stripIndex, 2);
+        v[SettingsKey::cyclicFrequency] =
+            std::clamp(std::get<float>(v[SettingsKey::cyclicFrequency]), slider->minimumValue(),
+                       slider->maximumValue());
     return v;
 }
 
@@ -262,6 +278,9 @@ std::map<std::string, SettingValue> SoakChecker::controllerSettings(const Noctur
         {SettingsKey::adjustSpotSize, c.shouldAdjustSpotSize},
         {SettingsKey::hideStrip, std::int64_t{c.shouldHideStrip}},
         {SettingsKey::stripIndex, std::int64_t{c.currentStripIndex}},
+        {SettingsKey::timedLightDelay, c.timedLight().delay()},
+        {SettingsKey::timedLightLength, c.timedLight().length()},
+        {SettingsKey::timedLightSound, c.timedLight().sound()},
     };
 }
 
@@ -283,6 +302,8 @@ Violation SoakChecker::checkApplication(Nocturo& app) {
     if (Violation v = spotSize(c))
         return v;
     if (Violation v = restingLight(c, app.window()))
+        return v;
+    if (Violation v = timedRun(c, app.window()))
         return v;
     if (Violation v = controlsShowState(c))
         return v;

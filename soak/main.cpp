@@ -10,6 +10,7 @@
 #include "soak/Shrinker.h"
 #include "soak/SoakSession.h"
 #include "soak/TinyResources.h"
+#include "timed/TimedLight.h"
 
 #include <chrono>
 #include <cmath>
@@ -220,7 +221,7 @@ std::vector<std::string> simplerWaits(std::vector<std::string> lines, const Shri
 
 struct Counts {
     long touches = 0, severalFingers = 0, cancels = 0, controls = 0, presses = 0, waits = 0;
-    long launches = 0;
+    long launches = 0, keys = 0, runs = 0, runsLit = 0, runsCancelled = 0;
     double waited = 0.0;
 };
 
@@ -269,9 +270,22 @@ int runEvents(const Options& options, const std::string& workDir, const std::str
         } else if (line.starts_with("wait")) {
             ++counts.waits;
             counts.waited += std::strtod(line.c_str() + 5, nullptr);
+        } else if (line.starts_with("key")) {
+            ++counts.keys;
         }
 
+        using Phase = TimedLight::Phase;
+        auto phaseNow = [&] {
+            return session.app() ? session.app()->controller().timedLight().phase() : Phase::Idle;
+        };
+        Phase before = phaseNow();
         Outcome outcome = session.run(line);
+        Phase after = phaseNow();
+        bool runningBefore = before == Phase::Countdown || before == Phase::Light;
+        bool runningAfter = after == Phase::Countdown || after == Phase::Light;
+        counts.runs += !runningBefore && runningAfter;
+        counts.runsLit += after == Phase::Light && before != Phase::Light;
+        counts.runsCancelled += runningBefore && session.app() && after == Phase::Idle;
         if (session.app() && session.app()->window()->touchCount() >= 2)
             ++counts.severalFingers;
         if (!outcome.ok()) {
@@ -293,11 +307,13 @@ int runEvents(const Options& options, const std::string& workDir, const std::str
     std::printf("nocturo-soak: %ld events (seed %llu) in %.1f s, every rule held after each\n"
                 "  %ld touch events (%ld cancelled, %ld with several fingers down), %ld control "
                 "changes, %ld presses,\n"
-                "  %ld waits over %.0f s of virtual time, %ld launches, %ld settings-file writes\n",
+                "  %ld waits over %.0f s of virtual time, %ld launches, %ld settings-file writes\n"
+                "  %ld keys, %ld timed lights started (%ld lit, %ld cancelled)\n",
                 options.events, static_cast<unsigned long long>(options.seed), seconds,
                 counts.touches, counts.cancels, counts.severalFingers, counts.controls,
                 counts.presses, counts.waits, counts.waited, counts.launches,
-                session.store().writes());
+                session.store().writes(), counts.keys, counts.runs, counts.runsLit,
+                counts.runsCancelled);
     return 0;
 }
 

@@ -73,6 +73,19 @@ TEST(Timer, ALateLoopFiresOnceAndSkipsTheMissedPeriods) {
     EXPECT_EQ(ticks, 2);
 }
 
+TEST(Timer, ALoopExactlyWholePeriodsLateFiresOnceNotOnceMoreOnTheBoundary) {
+    RunLoop loop;
+    int ticks = 0;
+    loop.scheduleTimer(0.25, true, [&] { ++ticks; });
+    loop.step(1.0); // the tick at 1.0 itself falls due exactly now
+    EXPECT_EQ(ticks, 1);
+    EXPECT_NEAR(loop.nextDueTime(), 1.25, 1e-9);
+    loop.step(1.0);
+    EXPECT_EQ(ticks, 1);
+    loop.advanceTo(1.75); // 1.25, 1.5 and 1.75, each once
+    EXPECT_EQ(ticks, 4);
+}
+
 TEST(Timer, InvalidateStopsItEvenFromItsOwnTick) {
     RunLoop loop;
     int ticks = 0;

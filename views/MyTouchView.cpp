@@ -32,6 +32,8 @@ void MyTouchView::takeLocation(const std::vector<Touch*>& touches, const TouchEv
 }
 
 void MyTouchView::touchesBegan(const std::vector<Touch*>& touches, const TouchEvent& event) {
+    if (touchObserver)
+        touchObserver->paintingTouchBegan();
     takeLocation(touches, event);
     startRadius = distanceFromCenter();
     if (!theAppDelegate)
@@ -62,6 +64,8 @@ void MyTouchView::finishTouch() {
         theAppDelegate->setSpotColorBlack(this);
     else if (currentOffMode == 2)
         theAppDelegate->restoreColor();
+    if (touchObserver)
+        touchObserver->paintingTouchEnded();
 }
 
 void MyTouchView::touchesEnded(const std::vector<Touch*>& touches, const TouchEvent& event) {

@@ -16,6 +16,15 @@ public:
     virtual void setSpotColorBlack(void* sender) = 0;
 };
 
+// Told of each painting touch besides the controller: as it begins, before anything else, and
+// as it ends or is cancelled, after the light has taken the off mode's resting state.
+class PaintingTouchObserver {
+public:
+    virtual ~PaintingTouchObserver() = default;
+    virtual void paintingTouchBegan() = 0;
+    virtual void paintingTouchEnded() = 0;
+};
+
 // The full-screen painting view. A finger going down or lifting switches the light by the
 // off mode; a finger moving towards or away from the centre resizes the spot.
 class MyTouchView : public View {
@@ -53,6 +62,7 @@ public:
     float currentRadius = 0.0f;
     int currentOffMode = 0;
     Rect touchClearRect;
+    PaintingTouchObserver* touchObserver = nullptr;
 
 private:
     void takeLocation(const std::vector<Touch*>& touches, const TouchEvent& event);

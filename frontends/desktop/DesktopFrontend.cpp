@@ -6,6 +6,8 @@
 
 #include "frontends/desktop/DesktopFrontend.h"
 
+#include "timed/TimedLight.h"
+
 #include <SDL.h>
 #include <algorithm>
 #include <chrono>
@@ -101,6 +103,8 @@ DesktopFrontend::DesktopFrontend(const Options& options, SettingsStore& store,
             BrowserLauncher::shippedPage(url, options_.resourceDir + "/help"));
     });
     live_.launch();
+    live_.app().controller().timedLight().setTonePlayer(
+        [this](ToneKind kind) { speaker_.play(kind); });
     if (Window* w = live_.app().window())
         viewport_ = window_->viewport(w->frame().size);
     figures_.launchTime = live_.launchTime();
@@ -284,6 +288,19 @@ void DesktopFrontend::handleKey(const SDL_Event& event) {
         if (command)
             running_ = false;
         break;
+    case SDLK_SPACE:
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: {
+        // A camera remote paired as a keyboard sends these too.
+        Key pressed = key.keysym.sym == SDLK_SPACE ? Key::Space : Key::Enter;
+        {
+            auto guard = live_.lock();
+            live_.catchUp();
+            live_.app().pressKey(pressed);
+        }
+        live_.wake();
+        break;
+    }
     default:
         break;
     }

@@ -4,6 +4,7 @@
 #include "frontends/desktop/DesktopWindow.h"
 #include "frontends/desktop/LiveApp.h"
 #include "frontends/desktop/Options.h"
+#include "frontends/desktop/ToneSpeaker.h"
 #include "frontends/desktop/TouchRouter.h"
 #include "platform/render/Renderer.h"
 
@@ -59,6 +60,8 @@ private:
     void openPendingAddresses();
 
     Options options_;
+    // Before the application, so that it outlives every tone the clock thread plays.
+    ToneSpeaker speaker_;
     LiveApp live_;
     std::unique_ptr<DesktopWindow> window_;
     Renderer renderer_;

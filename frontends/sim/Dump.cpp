@@ -3,7 +3,9 @@
 
 #include "frontends/sim/Simulator.h"
 #include "platform/Label.h"
+#include "timed/TimedLight.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
@@ -153,6 +155,16 @@ Json fields(const NocturoAppDelegate& d) {
     return j;
 }
 
+Json timedLightState(const TimedLight& t) {
+    Json tones = Json::array();
+    for (const Tone& tone : t.tones())
+        tones.push_back({{"time", number(tone.time)}, {"kind", toneName(tone.kind)}});
+    double left = t.timeLeft();
+    return {{"phase", TimedLight::phaseName(t.phase())},
+            {"timeLeft", std::isnan(left) ? Json(nullptr) : number(left)},
+            {"tones", tones}};
+}
+
 Json touchViewState(const MyTouchView& v) {
     Json j;
     j["firstPieceView"] = ref(v.firstPieceView);
@@ -224,6 +236,7 @@ std::string Simulator::dump() const {
     j["statusBar"] = {{"hidden", a.isStatusBarHidden()},
                       {"style", static_cast<int>(a.statusBarStyle())}};
     j["urls"] = a.openedURLs();
+    j["timedLight"] = timedLightState(d.timedLight());
     Json store = Json::object();
     for (const auto& [key, value] : store_.dictionary())
         store[key] = settingJson(value);

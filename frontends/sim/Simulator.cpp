@@ -75,6 +75,15 @@ void Simulator::execute(const std::string& line, std::ostream& out) {
         doControl(w);
     } else if (command == "press") {
         doPress(w);
+    } else if (command == "key") {
+        arity(2, "key space|enter");
+        requireLaunched(command);
+        if (w[1] == "space")
+            app_->pressKey(Key::Space);
+        else if (w[1] == "enter")
+            app_->pressKey(Key::Enter);
+        else
+            throw ScriptError("unknown key '" + w[1] + "' (space or enter)");
     } else if (command == "call") {
         doCall(w);
     } else if (command == "echo") {

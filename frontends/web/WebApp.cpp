@@ -40,6 +40,11 @@ double WebApp::step(double now) {
     return app_.runLoop().step(clampedTime(now));
 }
 
+void WebApp::key(Key key, double now) {
+    step(now);
+    app_.pressKey(key);
+}
+
 void WebApp::touch(TouchKind kind, int id, float x, float y, double now) {
     Window* window = app_.window();
     if (!window || !std::isfinite(x) || !std::isfinite(y))

@@ -32,6 +32,8 @@ public:
     // Delivers what is due by `now`; returns when the next thing is due (infinity for never).
     double step(double now);
     void touch(TouchKind kind, int id, float x, float y, double now);
+    // A key of the keyboard, or of a remote paired as one.
+    void key(Key key, double now);
     // Every finger lifted by the system: the page was hidden or lost focus.
     void cancelTouches(double now);
 

@@ -3,9 +3,11 @@
 // framebuffer.
 
 #include "app/NocturoAppDelegate.h"
+#include "app/SettingsTable.h"
 #include "frontends/web/BrowserStorage.h"
 #include "frontends/web/LocalStorageSettingsStore.h"
 #include "frontends/web/WebApp.h"
+#include "timed/TimedLight.h"
 
 #include <cmath>
 #include <cstdint>
@@ -23,17 +25,18 @@ EM_JS(void, nocturoOpenSitePage, (const char* path), {
         Module["openSitePage"](UTF8ToString(path));
 });
 
+// The page plays the timed light's tones (see site/timed.js): 0 tick, 1 start, 2 end.
+EM_JS(void, nocturoPlayTone, (int kind), {
+    if (Module["playTone"])
+        Module["playTone"](kind);
+});
+
 // Where the build puts the resources in the module's file system.
 const char* const resourceDir = "/resources";
 
-const std::vector<std::string> settingsKeys = {
-    SettingsKey::cyclicFrequency, SettingsKey::colorIndex,   SettingsKey::spotWidth,
-    SettingsKey::lightMode,       SettingsKey::lightOffMode, SettingsKey::adjustSpotSize,
-    SettingsKey::hideStrip,       SettingsKey::stripIndex};
-
 struct Page {
     BrowserStorage storage;
-    LocalStorageSettingsStore store{storage, settingsKeys};
+    LocalStorageSettingsStore store{storage, settingsKeys()};
     std::unique_ptr<WebApp> app;
 };
 
@@ -55,6 +58,9 @@ EMSCRIPTEN_KEEPALIVE int nocturo_start(double now) {
         nocturoOpenSitePage(path.c_str());
     });
     bool started = app->launch();
+    if (started)
+        app->nocturo().controller().timedLight().setTonePlayer(
+            [](ToneKind kind) { nocturoPlayTone(static_cast<int>(kind)); });
     p.app = std::move(app);
     return started ? 1 : 0;
 }
@@ -72,6 +78,12 @@ EMSCRIPTEN_KEEPALIVE void nocturo_touch(int kind, int id, double x, double y, do
         return;
     page().app->touch(static_cast<TouchKind>(kind), id, static_cast<float>(x),
                       static_cast<float>(y), now);
+}
+
+// 0 for Space, 1 for Enter.
+EMSCRIPTEN_KEEPALIVE void nocturo_key(int key, double now) {
+    if (page().app && (key == 0 || key == 1))
+        page().app->key(key == 0 ? Key::Space : Key::Enter, now);
 }
 
 EMSCRIPTEN_KEEPALIVE void nocturo_cancel_touches(double now) {

@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
             {"RAINBOWr90.png", PngFormat::Grey, [&] { return caption(fonts, "Rainbow"); }},
             {"stripText.png", PngFormat::Grey, [&] { return caption(fonts, "Dot strip"); }},
             {"settingsIcon.png", PngFormat::GreyAlpha, [&] { return settingsIcon(fonts); }},
+            {"timedLightIcon.png", PngFormat::GreyAlpha, [&] { return timedLightIcon(); }},
         };
 
         std::size_t total = 0;

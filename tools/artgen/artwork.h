@@ -27,5 +27,6 @@ Canvas dotStripSample();
 // Small interface pieces.
 Canvas caption(const Fonts& fonts, const char* text);
 Canvas settingsIcon(const Fonts& fonts);
+Canvas timedLightIcon();
 
 } // namespace artgen

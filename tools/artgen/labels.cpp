@@ -21,4 +21,16 @@ Canvas settingsIcon(const Fonts& fonts) {
     return canvas;
 }
 
+// The start control of the timed light: a 60-point corner square, dark but for a small clock
+// face where the settings control sits in the opposite corner, no brighter than 26 of 255.
+Canvas timedLightIcon() {
+    const int side = static_cast<int>(60 * kScale);
+    Canvas canvas(side, side);
+    const float cx = 17.0f * kScale, cy = 45.0f * kScale;
+    const Colour dim = grey(0.1f);
+    strokeRing(canvas, cx, cy, 8.0f * kScale, 1.0f * kScale, dim);
+    fillDisc(canvas, cx, cy, 2.0f * kScale, dim);
+    return canvas;
+}
+
 } // namespace artgen

@@ -5,10 +5,12 @@
 #include "frontends/desktop/LiveApp.h"
 #include "frontends/desktop/Options.h"
 #include "frontends/desktop/ResourceLayout.h"
+#include "frontends/desktop/ToneSpeaker.h"
 #include "frontends/desktop/TouchRouter.h"
 #include "frontends/desktop/Viewport.h"
 #include "platform/ScrollView.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -472,6 +474,32 @@ TEST(DesktopResources, TheProgramInItsBuildFolderReadsTheSourceTreeAndAnInstalle
     EXPECT_EQ(layout.folderFor("/tmp/unpacked/usr/local/bin"),
               "/tmp/unpacked/usr/local/share/nocturo");
     fs::remove_all(root);
+}
+
+// ---- ToneSpeaker
+
+TEST(ToneSpeaker, WithoutASoundDeviceItIsSilentNotAnError) {
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    {
+        ToneSpeaker speaker;
+        EXPECT_FALSE(speaker.hasDevice());
+        speaker.play(ToneKind::Start);
+    }
+    ::unsetenv("SDL_AUDIODRIVER");
+}
+
+TEST(ToneSpeaker, TheTonesDifferInLengthAndFadeInAndOutSoTheyDoNotClick) {
+    auto tick = ToneSpeaker::samples(ToneKind::Tick, 48000);
+    auto start = ToneSpeaker::samples(ToneKind::Start, 48000);
+    auto end = ToneSpeaker::samples(ToneKind::End, 48000);
+    EXPECT_LT(tick.size(), start.size());
+    EXPECT_LT(start.size(), end.size());
+    for (const auto& wave : {tick, start, end}) {
+        ASSERT_FALSE(wave.empty());
+        EXPECT_EQ(wave.front(), 0);
+        EXPECT_LT(std::abs(wave.back()), 200);
+        EXPECT_GT(*std::max_element(wave.begin(), wave.end()), 10000);
+    }
 }
 
 } // namespace

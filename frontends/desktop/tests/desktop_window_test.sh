@@ -191,6 +191,33 @@ status=$?
 check "SIGTERM quits cleanly (status $status)" test "$status" -eq 0
 app=""
 
+# A timed light of a second's delay and a second's light, started with the Space key, in off
+# mode 2: the resting light goes black, lights a second later and goes black a second after
+# that, each change within a frame of its time. The probe gives each change as the moments of
+# its looks before and after it, so that a slow look cannot hide a late change.
+timed="$work/timed.json"
+printf '{"timedLightDelay": 1.0, "timedLightLength": 1.0}\n' >"$timed"
+start --settings "$timed"
+check "timed light: the spot rests lit before the run" eventually 5 is_lit 160 240
+sleep 1
+"$probe" watch $((wx + 160)) $((wy + 240)) 3.5 >"$out/timed-light.txt" &
+watcher=$!
+sleep 0.3
+xdotool windowfocus --sync "$window" key space
+wait "$watcher"
+check "timed light: lit, black, lit a second later, black a second after, within a frame" \
+    awk -v frame=0.0167 '
+        { after[NR] = $1; by[NR] = $2; s[NR] = $3 }
+        END {
+            if (NR != 4 || s[1] != "lit" || s[2] != "black" || s[3] != "lit" || s[4] != "black")
+                exit 1
+            for (i = 3; i <= 4; ++i)
+                if (after[i] - by[i - 1] < 1 - frame || by[i] - after[i - 1] > 1 + frame)
+                    exit 1
+        }' "$out/timed-light.txt"
+cat "$out/timed-light.txt"
+quit
+
 # Full screen needs a window manager, as every desktop has.
 size() {
     eval "$(xdotool getwindowgeometry --shell "$window")"

@@ -3,12 +3,18 @@
 //   x11probe pixel X Y             the colour at a place of the screen, as "R G B"
 //   x11probe saver-timeout SECONDS the screen saver starts after SECONDS without input
 //   x11probe saver                 "on" while the screen saver shows, else "off"
+//   x11probe watch X Y SECONDS     samples a place as fast as it can for SECONDS and prints each
+//                                  change of what it shows ("lit" yellow, "black" or "other"),
+//                                  as "AFTER BY STATE": seconds from the probe's start to the
+//                                  start of the last look before the change, and to the end of
+//                                  the first look after it
 
 #include "platform/render/Framebuffer.h"
 #include "platform/render/PngFile.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +28,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr, "usage: x11probe shot FILE.png | pixel X Y | saver-timeout SECONDS | "
-                         "saver\n");
+                         "saver | watch X Y SECONDS\n");
     return 2;
 }
 
@@ -83,6 +89,33 @@ int main(int argc, char** argv) {
         } else {
             const std::uint8_t* p = frame.at(0, 0);
             std::printf("%d %d %d\n", p[0], p[1], p[2]);
+        }
+    } else if (command == "watch" && argc == 5) {
+        using Clock = std::chrono::steady_clock;
+        const int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
+        const double seconds = std::atof(argv[4]);
+        const auto start = Clock::now();
+        auto since = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+        std::string last;
+        nocturo::Framebuffer frame;
+        // A change is known to have come after the previous look and by the end of this one.
+        double previous = 0.0;
+        for (double t = 0.0; t < seconds; t = since()) {
+            if (!grab(display, x, y, 1, 1, frame)) {
+                status = 1;
+                break;
+            }
+            double seen = since();
+            const std::uint8_t* p = frame.at(0, 0);
+            const char* state = p[0] > 200 && p[1] > 200 && p[2] < 60 ? "lit"
+                                : p[0] < 8 && p[1] < 8 && p[2] < 8    ? "black"
+                                                                      : "other";
+            if (last != state) {
+                std::printf("%.4f %.4f %s\n", previous, seen, state);
+                std::fflush(stdout);
+                last = state;
+            }
+            previous = t;
         }
     } else if (command == "saver-timeout" && argc == 3) {
         int timeout = std::atoi(argv[2]);

@@ -1,0 +1,95 @@
+// The timed light in headless Chromium: node --test timed.test.mjs
+// The site comes from NOCTURO_SITE (default: build/web/frontends/web/site of this checkout),
+// the browser from CHROMIUM (default: /usr/bin/chromium).
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+import { startServer } from '../serve.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const site = process.env.NOCTURO_SITE ||
+  path.join(here, '..', '..', '..', 'build', 'web', 'frontends', 'web', 'site');
+const frame = 1000 / 60;
+
+let browser;
+let server;
+
+before(async () => {
+  server = await startServer({ root: site });
+  browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--no-first-run'],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  await server?.close();
+});
+
+test('a timed light of one second after one second: black, the light, black, each on time',
+  { timeout: 60000 }, async () => {
+    const context = await browser.newContext({ viewport: { width: 320, height: 480 } });
+    const page = await context.newPage();
+    const errors = [];
+    page.on('pageerror', (error) => errors.push(error.message));
+    // The settings as the page keeps them, and a look at the centre of the canvas at every
+    // frame, with the moment of each key and tone.
+    await page.addInitScript(() => {
+      localStorage.setItem('timedLightDelay', '1.0');
+      localStorage.setItem('timedLightLength', '1.0');
+      window.looks = [];
+      window.keys = [];
+      window.tones = [];
+      document.addEventListener('keydown', () => window.keys.push(performance.now()), true);
+      const look = (now) => {
+        const canvas = document.getElementById('screen');
+        if (canvas && canvas.width >= 320) {
+          const s = canvas.width / 320;
+          const d = canvas.getContext('2d').getImageData(Math.floor(160 * s),
+            Math.floor(240 * s), 1, 1).data;
+          const state = d[0] > 200 && d[1] > 200 && d[2] < 60 ? 'lit'
+            : d[0] < 8 && d[1] < 8 && d[2] < 8 ? 'black' : 'other';
+          window.looks.push({ now, state });
+        }
+        requestAnimationFrame(look);
+      };
+      requestAnimationFrame(look);
+    });
+    await page.goto(`http://127.0.0.1:${server.port}/`, { waitUntil: 'commit' });
+    await page.waitForFunction(() => window.looks.length && window.looks.at(-1).state === 'lit',
+      null, { timeout: 20000, polling: 100 });
+    await page.waitForTimeout(1200); // past the launch fade
+    // A first tap starts the page's sound, as browsers require; the light blinks under it.
+    await page.mouse.click(160, 400);
+    await page.waitForTimeout(1500);
+    await page.evaluate(() => {
+      const play = window.Module.playTone;
+      window.Module.playTone = (kind) => {
+        window.tones.push({ kind, now: performance.now() });
+        play(kind);
+      };
+    });
+    await page.keyboard.press('Space');
+    await page.waitForTimeout(3000);
+    const { looks, keys, tones } = await page.evaluate(() =>
+      ({ looks: window.looks, keys: window.keys, tones: window.tones }));
+    assert.equal(keys.length, 1);
+    const key = keys[0];
+    // From the last look before the key on.
+    const after = looks.slice(Math.max(0, looks.findIndex((l) => l.now >= key) - 1));
+    const changes = after.filter((l, i) => i > 0 && l.state !== after[i - 1].state);
+    assert.deepEqual(changes.map((c) => c.state), ['black', 'lit', 'black'],
+      `what the centre showed: ${JSON.stringify(changes)}`);
+    const [dark, light, end] = changes.map((c) => c.now);
+    assert.ok(dark - key <= 2 * frame, `black ${dark - key} ms after the key`);
+    assert.ok(Math.abs(light - dark - 1000) <= frame, `the countdown lasted ${light - dark} ms`);
+    assert.ok(Math.abs(end - light - 1000) <= frame, `the light lasted ${end - light} ms`);
+    assert.deepEqual(tones.map((t) => t.kind), [1, 2]);
+    assert.ok(Math.abs(tones[1].now - tones[0].now - 1000) <= frame);
+    assert.deepEqual(errors, []);
+    await context.close();
+  });
