@@ -46,6 +46,10 @@ int main(int argc, char** argv) {
             {"RAINBOWr90.png", PngFormat::Grey, [&] { return caption(fonts, "Rainbow"); }},
             {"stripText.png", PngFormat::Grey, [&] { return caption(fonts, "Dot strip"); }},
             {"settingsIcon.png", PngFormat::GreyAlpha, [&] { return settingsIcon(fonts); }},
+            {"writingStar.png", PngFormat::Rgb, writingStar},
+            {"writingHeart.png", PngFormat::Rgb, writingHeart},
+            {"writingArrow.png", PngFormat::Rgb, writingArrow},
+            {"writingWave.png", PngFormat::Rgb, writingWave},
         };
 
         std::size_t total = 0;
