@@ -8,7 +8,9 @@
 #include "writing/WritingPicture.h"
 
 #include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <stb/stb_image_write.h>
 #include <string>
 #include <vector>
@@ -69,6 +71,18 @@ TEST(PictureReader, RefusesWhatIsNoUsablePictureWithWordsForTheScreen) {
     }
 }
 
+TEST(PictureReader, RefusesAJpegWhoseHuffmanTableWouldOverrunTheDecoder) {
+    for (const char* name :
+         {"huffman-table-too-long.jpg", "huffman-table-too-long-before-the-frame.jpg"}) {
+        std::ifstream in(std::string(NOCTURO_TEST_DIR) + "/../fuzz/corpus/picture/" + name,
+                         std::ios::binary);
+        Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(bytes.empty()) << name;
+        EXPECT_EQ(PictureReader::read(bytes, 1440).message,
+                  "This picture cannot be read: the file is damaged or incomplete.");
+    }
+}
+
 TEST(PictureReader, KeepsAPictureOnBlackScaledDownToTheScreensHeight) {
     PictureReader::Result small = PictureReader::read(png(8, 6), 1440);
     ASSERT_NE(small.picture, nullptr) << small.message;
@@ -93,17 +107,33 @@ TEST(PictureReader, KeepsAPictureOnBlackScaledDownToTheScreensHeight) {
     EXPECT_EQ(wide.picture->height, 1);
 }
 
-TEST(PictureReader, ReadsAJpeg) {
-    std::vector<std::uint8_t> rgb(16 * 16 * 3, 0);
+TEST(PictureReader, ReadsAJpegTurnedAsItsExifSays) {
+    // Blue on the left, red on the right.
+    std::vector<std::uint8_t> rgb(32 * 16 * 3, 0);
     for (std::size_t i = 0; i < rgb.size(); i += 3)
-        rgb[i + 2] = 255;
+        rgb[i + (i / 3 % 32 < 16 ? 2 : 0)] = 255;
     Bytes jpeg;
-    stbi_write_jpg_to_func(append, &jpeg, 16, 16, 3, rgb.data(), 95);
+    stbi_write_jpg_to_func(append, &jpeg, 32, 16, 3, rgb.data(), 95);
     PictureReader::Result result = PictureReader::read(jpeg, 1440);
     ASSERT_NE(result.picture, nullptr) << result.message;
-    EXPECT_EQ(result.picture->width, 16);
+    EXPECT_EQ(result.picture->width, 32);
     EXPECT_GT(pixel(*result.picture, 8, 8)[2], 240);
     EXPECT_LT(pixel(*result.picture, 8, 8)[0], 15);
+    EXPECT_GT(pixel(*result.picture, 24, 8)[0], 240);
+
+    // A camera's picture stored on its side, with Exif saying it is to be turned a quarter
+    // clockwise: kept upright, the blue half (the stored left) on top.
+    const std::uint8_t exif[] = {0xFF, 0xE1, 0x00, 0x22, 'E',  'x',  'i',  'f',  0,
+                                 0,    'M',  'M',  0x00, 0x2A, 0x00, 0x00, 0x00, 0x08,
+                                 0x00, 0x01, 0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                 0x01, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    jpeg.insert(jpeg.begin() + 2, std::begin(exif), std::end(exif));
+    PictureReader::Result turned = PictureReader::read(jpeg, 24);
+    ASSERT_NE(turned.picture, nullptr) << turned.message;
+    EXPECT_EQ(turned.picture->width, 12);
+    EXPECT_EQ(turned.picture->height, 24);
+    EXPECT_GT(pixel(*turned.picture, 6, 3)[2], 240);
+    EXPECT_GT(pixel(*turned.picture, 6, 20)[0], 240);
 }
 
 class TextPicture : public ::testing::Test {

@@ -14,6 +14,7 @@ namespace nocturo {
 namespace {
 
 const char* const notAPicture = "This file is not a picture: choose a PNG or JPEG file.";
+const char* const damaged = "This picture cannot be read: the file is damaged or incomplete.";
 
 // For each column of `to` spread over `from` source columns, the source columns it covers and
 // how much of the first and last one: a box filter, so every source pixel counts once.
@@ -55,6 +56,137 @@ std::optional<Size> pngSize(std::span<const std::uint8_t> bytes) {
                std::int64_t{bytes[at + 2]} << 8 | std::int64_t{bytes[at + 3]};
     };
     return Size{word(16), word(20)};
+}
+
+// How a JPEG's Exif data says its pixels are to be turned for showing (1 to 8, 1 as they are):
+// a phone's camera stores its pictures as the sensor saw them and says so there.
+int exifOrientation(std::span<const std::uint8_t> bytes) {
+    const std::size_t size = bytes.size();
+    if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return 1;
+    for (std::size_t at = 2; at + 4 <= size && bytes[at] == 0xFF;) {
+        const std::uint8_t marker = bytes[at + 1];
+        if (marker == 0xDA || marker == 0xD9)
+            break;
+        const std::size_t length = std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+        const std::size_t end = std::min(size, at + 2 + length);
+        static constexpr std::uint8_t exif[6] = {'E', 'x', 'i', 'f', 0, 0};
+        if (marker == 0xE1 && at + 10 <= end && std::memcmp(&bytes[at + 4], exif, 6) == 0) {
+            const std::size_t tiff = at + 10;
+            if (tiff + 8 > end)
+                return 1;
+            const bool little = bytes[tiff] == 'I';
+            auto read = [&](std::size_t from, int count) -> std::uint32_t {
+                std::uint32_t v = 0;
+                for (int i = 0; i < count; ++i)
+                    v |=
+                        std::uint32_t{
+                            bytes[from + static_cast<std::size_t>(little ? i : count - 1 - i)]}
+                        << (8 * i);
+                return v;
+            };
+            const std::size_t ifd = tiff + read(tiff + 4, 4);
+            if (ifd < tiff || ifd + 2 > end)
+                return 1;
+            const std::size_t entries = read(ifd, 2);
+            for (std::size_t i = 0; i < entries && ifd + 2 + (i + 1) * 12 <= end; ++i) {
+                const std::size_t entry = ifd + 2 + i * 12;
+                if (read(entry, 2) == 0x0112) {
+                    const std::uint32_t value = read(entry + 8, 2);
+                    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+                }
+            }
+            return 1;
+        }
+        at += 2 + length;
+    }
+    return 1;
+}
+
+// Whether a Huffman table of the JPEG decoder would claim more than 256 codes, which the
+// decoder does not check and writes past its table for. Every table it reads starts at a 0xFF
+// 0xC4 marker, so each such pair is read as the decoder would read it from there (as zeros past
+// the end); one in other data that does not look like a table costs nothing. A picture has a
+// few tables at most (one before each scan of a progressive one); a file with hundreds of markers
+// is refused as well, which keeps this check's cost in bounds.
+bool hasOversizedHuffmanTable(std::span<const std::uint8_t> bytes) {
+    constexpr int mostTables = 256;
+    const std::size_t size = bytes.size();
+    auto byte = [&](std::size_t at) -> std::size_t { return at < size ? bytes[at] : 0; };
+    int tables = 0;
+    for (std::size_t p = 0; p + 1 < size; ++p) {
+        if (bytes[p] != 0xFF || bytes[p + 1] != 0xC4)
+            continue;
+        if (++tables > mostTables)
+            return true;
+        std::size_t at = p + 2;
+        long left = static_cast<long>(byte(at) << 8 | byte(at + 1)) - 2;
+        at += 2;
+        while (left > 0 && at < size) {
+            std::size_t codes = 0;
+            for (std::size_t i = 1; i <= 16; ++i)
+                codes += byte(at + i);
+            if (codes > 256)
+                return true;
+            at += 17 + codes;
+            left -= static_cast<long>(17 + codes);
+        }
+    }
+    return false;
+}
+
+// The picture turned as its orientation says; 5 to 8 swap its width and height.
+void orient(Image& image, int orientation) {
+    if (orientation == 1)
+        return;
+    const int w = image.width, h = image.height;
+    const bool swaps = orientation >= 5;
+    std::vector<std::uint8_t> out(image.pixels.size());
+    const int ow = swaps ? h : w, oh = swaps ? w : h;
+    for (int y = 0; y < oh; ++y) {
+        for (int x = 0; x < ow; ++x) {
+            int sx = x, sy = y;
+            switch (orientation) {
+            case 2:
+                sx = w - 1 - x;
+                break;
+            case 3:
+                sx = w - 1 - x;
+                sy = h - 1 - y;
+                break;
+            case 4:
+                sy = h - 1 - y;
+                break;
+            case 5:
+                sx = y;
+                sy = x;
+                break;
+            case 6:
+                sx = y;
+                sy = h - 1 - x;
+                break;
+            case 7:
+                sx = w - 1 - y;
+                sy = h - 1 - x;
+                break;
+            case 8:
+                sx = w - 1 - y;
+                sy = x;
+                break;
+            }
+            std::memcpy(&out[(static_cast<std::size_t>(y) * ow + x) * 4],
+                        &image.pixels[(static_cast<std::size_t>(sy) * w + sx) * 4], 4);
+        }
+    }
+    image.pixels = std::move(out);
+    image.width = ow;
+    image.height = oh;
+}
+
+// Whether a picture of this size has more than `limit` pixels; the sides, up to 32 bits each,
+// are not multiplied.
+bool more(const Size& size, std::int64_t limit) {
+    return size.width > 0 && size.height > limit / size.width;
 }
 
 // With no size when the decoder would not tell it.
@@ -127,8 +259,11 @@ PictureReader::Result PictureReader::read(std::span<const std::uint8_t> bytes, i
         return {nullptr, "This file is too large to be a picture Nocturo can show."};
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
-    if (std::optional<Size> size = pngSize(bytes); size && size->width * size->height > pixelLimit)
+    if (std::optional<Size> size = pngSize(bytes); size && more(*size, pixelLimit))
         return {nullptr, tooLarge(size->width, size->height, pixelLimit)};
+    // The decoder reads the tables already for the size.
+    if (hasOversizedHuffmanTable(bytes))
+        return {nullptr, damaged};
     int w = 0, h = 0, channels = 0;
     if (!stbi_info_from_memory(data, length, &w, &h, &channels) || w <= 0 || h <= 0) {
         const char* why = stbi_failure_reason();
@@ -136,15 +271,19 @@ PictureReader::Result PictureReader::read(std::span<const std::uint8_t> bytes, i
             return {nullptr, tooLarge(0, 0, pixelLimit)};
         return {nullptr, notAPicture};
     }
-    if (static_cast<std::int64_t>(w) * h > pixelLimit)
+    if (more({w, h}, pixelLimit))
         return {nullptr, tooLarge(w, h, pixelLimit)};
     std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
         stbi_load_from_memory(data, length, &w, &h, &channels, 4), stbi_image_free);
     if (!pixels)
-        return {nullptr, "This picture cannot be read: the file is damaged or incomplete."};
+        return {nullptr, damaged};
 
-    double scale = std::min({1.0, static_cast<double>(std::max(keepHeight, 1)) / h,
-                             static_cast<double>(std::max(keepWidth, 1)) / w});
+    // Scaled for the size it shows at, then turned: turning the smaller picture costs less.
+    const int orientation = exifOrientation(bytes);
+    const bool swaps = orientation >= 5;
+    const int shownWidth = swaps ? h : w, shownHeight = swaps ? w : h;
+    double scale = std::min({1.0, static_cast<double>(std::max(keepHeight, 1)) / shownHeight,
+                             static_cast<double>(std::max(keepWidth, 1)) / shownWidth});
     auto image = std::make_shared<Image>();
     image->name = "picture";
     image->scale = 1.0f;
@@ -152,6 +291,7 @@ PictureReader::Result PictureReader::read(std::span<const std::uint8_t> bytes, i
     image->height = std::max(1, static_cast<int>(std::lround(h * scale)));
     image->pixels.resize(static_cast<std::size_t>(image->width) * image->height * 4);
     shrink(pixels.get(), w, h, *image);
+    orient(*image, orientation);
     return {std::move(image), {}};
 }
 
