@@ -1,3 +1,9 @@
+// The user's picture.
+//   [checks]   what the decoder is not given: a size over the limit, a table that overruns it
+//   [turning]  a JPEG's Exif orientation
+//   [scaling]  the box filter that shrinks a picture for keeping
+//   [reading]  the order of the steps
+
 #include "writing/PictureReader.h"
 
 #include <algorithm>
@@ -16,28 +22,7 @@ namespace {
 const char* const notAPicture = "This file is not a picture: choose a PNG or JPEG file.";
 const char* const damaged = "This picture cannot be read: the file is damaged or incomplete.";
 
-// For each column of `to` spread over `from` source columns, the source columns it covers and
-// how much of the first and last one: a box filter, so every source pixel counts once.
-struct Span {
-    int first = 0;
-    int last = 0; // inclusive
-    float firstWeight = 1.0f;
-    float lastWeight = 1.0f;
-};
-
-std::vector<Span> spans(int from, int to) {
-    std::vector<Span> out(static_cast<std::size_t>(to));
-    const double step = static_cast<double>(from) / to;
-    for (int i = 0; i < to; ++i) {
-        double a = i * step, b = std::min((i + 1) * step, static_cast<double>(from));
-        Span& s = out[static_cast<std::size_t>(i)];
-        s.first = static_cast<int>(a);
-        s.last = std::max(s.first, static_cast<int>(std::ceil(b)) - 1);
-        s.firstWeight = static_cast<float>(std::min(b, s.first + 1.0) - a);
-        s.lastWeight = s.last == s.first ? s.firstWeight : static_cast<float>(b - s.last);
-    }
-    return out;
-}
+// ---- [checks]
 
 struct Size {
     std::int64_t width = 0;
@@ -58,49 +43,24 @@ std::optional<Size> pngSize(std::span<const std::uint8_t> bytes) {
     return Size{word(16), word(20)};
 }
 
-// How a JPEG's Exif data says its pixels are to be turned for showing (1 to 8, 1 as they are):
-// a phone's camera stores its pictures as the sensor saw them and says so there.
-int exifOrientation(std::span<const std::uint8_t> bytes) {
-    const std::size_t size = bytes.size();
-    if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
-        return 1;
-    for (std::size_t at = 2; at + 4 <= size && bytes[at] == 0xFF;) {
-        const std::uint8_t marker = bytes[at + 1];
-        if (marker == 0xDA || marker == 0xD9)
-            break;
-        const std::size_t length = std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
-        const std::size_t end = std::min(size, at + 2 + length);
-        static constexpr std::uint8_t exif[6] = {'E', 'x', 'i', 'f', 0, 0};
-        if (marker == 0xE1 && at + 10 <= end && std::memcmp(&bytes[at + 4], exif, 6) == 0) {
-            const std::size_t tiff = at + 10;
-            if (tiff + 8 > end)
-                return 1;
-            const bool little = bytes[tiff] == 'I';
-            auto read = [&](std::size_t from, int count) -> std::uint32_t {
-                std::uint32_t v = 0;
-                for (int i = 0; i < count; ++i)
-                    v |=
-                        std::uint32_t{
-                            bytes[from + static_cast<std::size_t>(little ? i : count - 1 - i)]}
-                        << (8 * i);
-                return v;
-            };
-            const std::size_t ifd = tiff + read(tiff + 4, 4);
-            if (ifd < tiff || ifd + 2 > end)
-                return 1;
-            const std::size_t entries = read(ifd, 2);
-            for (std::size_t i = 0; i < entries && ifd + 2 + (i + 1) * 12 <= end; ++i) {
-                const std::size_t entry = ifd + 2 + i * 12;
-                if (read(entry, 2) == 0x0112) {
-                    const std::uint32_t value = read(entry + 8, 2);
-                    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
-                }
-            }
-            return 1;
-        }
-        at += 2 + length;
-    }
-    return 1;
+// Whether a picture of this size has more than `limit` pixels; the sides, up to 32 bits each,
+// are not multiplied.
+bool more(const Size& size, std::int64_t limit) {
+    return size.width > 0 && size.height > limit / size.width;
+}
+
+// With no size when the decoder would not tell it.
+std::string tooLarge(std::int64_t width, std::int64_t height, std::int64_t pixelLimit) {
+    char text[160];
+    if (width > 0 && height > 0)
+        std::snprintf(text, sizeof text,
+                      "This picture is too large: %lld x %lld pixels is over %g megapixels.",
+                      static_cast<long long>(width), static_cast<long long>(height),
+                      static_cast<double>(pixelLimit) / 1e6);
+    else
+        std::snprintf(text, sizeof text, "This picture is too large: it is over %g megapixels.",
+                      static_cast<double>(pixelLimit) / 1e6);
+    return text;
 }
 
 // Whether a Huffman table of the JPEG decoder would claim more than 256 codes, which the
@@ -135,7 +95,52 @@ bool hasOversizedHuffmanTable(std::span<const std::uint8_t> bytes) {
     return false;
 }
 
-// The picture turned as its orientation says; 5 to 8 swap its width and height.
+// ---- [turning]
+
+// How a JPEG's Exif data says its pixels are to be turned for showing (1 to 8, 1 as they are):
+// a phone's camera stores its pictures as the sensor saw them and says so there.
+int exifOrientation(std::span<const std::uint8_t> bytes) {
+    const std::size_t size = bytes.size();
+    if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return 1;
+    for (std::size_t at = 2; at + 4 <= size && bytes[at] == 0xFF;) {
+        const std::uint8_t marker = bytes[at + 1];
+        if (marker == 0xDA || marker == 0xD9)
+            break;
+        const std::size_t length = std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+        const std::size_t end = std::min(size, at + 2 + length);
+        static constexpr std::uint8_t exif[6] = {'E', 'x', 'i', 'f', 0, 0};
+        if (marker == 0xE1 && at + 10 <= end && std::memcmp(&bytes[at + 4], exif, 6) == 0) {
+            const std::size_t tiff = at + 10;
+            if (tiff + 8 > end)
+                return 1;
+            const bool little = bytes[tiff] == 'I';
+            auto read = [&](std::size_t from, std::size_t count) {
+                std::uint32_t v = 0;
+                for (std::size_t i = 0; i < count; ++i)
+                    v |= std::uint32_t{bytes[from + (little ? i : count - 1 - i)]} << (8 * i);
+                return v;
+            };
+            const std::size_t ifd = tiff + read(tiff + 4, 4);
+            if (ifd < tiff || ifd + 2 > end)
+                return 1;
+            const std::size_t entries = read(ifd, 2);
+            for (std::size_t i = 0; i < entries && ifd + 2 + (i + 1) * 12 <= end; ++i) {
+                const std::size_t entry = ifd + 2 + i * 12;
+                if (read(entry, 2) == 0x0112) {
+                    const std::uint32_t value = read(entry + 8, 2);
+                    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+                }
+            }
+            return 1;
+        }
+        at += 2 + length;
+    }
+    return 1;
+}
+
+// The picture turned as its orientation says: 5 to 8 swap its width and height, then the
+// orientation mirrors one side, both (a half turn) or neither.
 void orient(Image& image, int orientation) {
     if (orientation == 1)
         return;
@@ -143,37 +148,14 @@ void orient(Image& image, int orientation) {
     const bool swaps = orientation >= 5;
     std::vector<std::uint8_t> out(image.pixels.size());
     const int ow = swaps ? h : w, oh = swaps ? w : h;
+    const bool mirrorX =
+        orientation == 2 || orientation == 3 || orientation == 7 || orientation == 8;
+    const bool mirrorY =
+        orientation == 3 || orientation == 4 || orientation == 6 || orientation == 7;
     for (int y = 0; y < oh; ++y) {
         for (int x = 0; x < ow; ++x) {
-            int sx = x, sy = y;
-            switch (orientation) {
-            case 2:
-                sx = w - 1 - x;
-                break;
-            case 3:
-                sx = w - 1 - x;
-                sy = h - 1 - y;
-                break;
-            case 4:
-                sy = h - 1 - y;
-                break;
-            case 5:
-                sx = y;
-                sy = x;
-                break;
-            case 6:
-                sx = y;
-                sy = h - 1 - x;
-                break;
-            case 7:
-                sx = w - 1 - y;
-                sy = h - 1 - x;
-                break;
-            case 8:
-                sx = w - 1 - y;
-                sy = x;
-                break;
-            }
+            const int u = swaps ? y : x, v = swaps ? x : y;
+            const int sx = mirrorX ? w - 1 - u : u, sy = mirrorY ? h - 1 - v : v;
             std::memcpy(&out[(static_cast<std::size_t>(y) * ow + x) * 4],
                         &image.pixels[(static_cast<std::size_t>(sy) * w + sx) * 4], 4);
         }
@@ -183,24 +165,29 @@ void orient(Image& image, int orientation) {
     image.height = oh;
 }
 
-// Whether a picture of this size has more than `limit` pixels; the sides, up to 32 bits each,
-// are not multiplied.
-bool more(const Size& size, std::int64_t limit) {
-    return size.width > 0 && size.height > limit / size.width;
-}
+// ---- [scaling]
 
-// With no size when the decoder would not tell it.
-std::string tooLarge(std::int64_t width, std::int64_t height, std::int64_t pixelLimit) {
-    char text[160];
-    if (width > 0 && height > 0)
-        std::snprintf(text, sizeof text,
-                      "This picture is too large: %lld x %lld pixels is over %g megapixels.",
-                      static_cast<long long>(width), static_cast<long long>(height),
-                      static_cast<double>(pixelLimit) / 1e6);
-    else
-        std::snprintf(text, sizeof text, "This picture is too large: it is over %g megapixels.",
-                      static_cast<double>(pixelLimit) / 1e6);
-    return text;
+// For each column of `to` spread over `from` source columns, the source columns it covers and
+// how much of the first and last one: a box filter, so every source pixel counts once.
+struct Span {
+    int first = 0;
+    int last = 0; // inclusive
+    float firstWeight = 1.0f;
+    float lastWeight = 1.0f;
+};
+
+std::vector<Span> spans(int from, int to) {
+    std::vector<Span> out(static_cast<std::size_t>(to));
+    const double step = static_cast<double>(from) / to;
+    for (int i = 0; i < to; ++i) {
+        double a = i * step, b = std::min((i + 1) * step, static_cast<double>(from));
+        Span& s = out[static_cast<std::size_t>(i)];
+        s.first = static_cast<int>(a);
+        s.last = std::max(s.first, static_cast<int>(std::ceil(b)) - 1);
+        s.firstWeight = static_cast<float>(std::min(b, s.first + 1.0) - a);
+        s.lastWeight = s.last == s.first ? s.firstWeight : static_cast<float>(b - s.last);
+    }
+    return out;
 }
 
 float weightOf(const Span& s, int i) {
@@ -250,6 +237,8 @@ void shrink(const std::uint8_t* src, int w, int h, Image& out) {
 }
 
 } // namespace
+
+// ---- [reading]
 
 PictureReader::Result PictureReader::read(std::span<const std::uint8_t> bytes, int keepHeight,
                                           int keepWidth, std::int64_t pixelLimit) {
