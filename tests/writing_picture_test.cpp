@@ -94,6 +94,11 @@ TEST(PictureReader, KeepsAPictureOnBlackScaledDownToTheScreensHeight) {
     EXPECT_EQ(std::vector<int>(pixel(*small.picture, 7, 5), pixel(*small.picture, 7, 5) + 4),
               (std::vector<int>{128, 128, 128, 255}));
 
+    // What is kept reads back the same.
+    PictureReader::Result again = PictureReader::read(PictureReader::encode(*small.picture), 1440);
+    ASSERT_NE(again.picture, nullptr);
+    EXPECT_EQ(again.picture->pixels, small.picture->pixels);
+
     PictureReader::Result tall = PictureReader::read(png(300, 900), 480);
     ASSERT_NE(tall.picture, nullptr);
     EXPECT_EQ(tall.picture->height, 480);

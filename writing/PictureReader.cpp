@@ -13,6 +13,7 @@
 #include <limits>
 #include <optional>
 #include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
 #include <vector>
 
 namespace nocturo {
@@ -282,6 +283,21 @@ PictureReader::Result PictureReader::read(std::span<const std::uint8_t> bytes, i
     shrink(pixels.get(), w, h, *image);
     orient(*image, orientation);
     return {std::move(image), {}};
+}
+
+std::vector<std::uint8_t> PictureReader::encode(const Image& picture) {
+    std::vector<std::uint8_t> bytes;
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.pixels.size() < static_cast<std::size_t>(picture.width) * picture.height * 4)
+        return bytes;
+    auto append = [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+        out->insert(out->end(), static_cast<std::uint8_t*>(data),
+                    static_cast<std::uint8_t*>(data) + size);
+    };
+    stbi_write_png_to_func(append, &bytes, picture.width, picture.height, 4, picture.pixels.data(),
+                           picture.width * 4);
+    return bytes;
 }
 
 } // namespace nocturo

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace nocturo {
 
@@ -30,6 +31,9 @@ public:
     // for tests and fuzzing, which need not decode 64 megapixels to try the checks.
     static Result read(std::span<const std::uint8_t> bytes, int keepHeight,
                        int keepWidth = defaultKeepWidth, std::int64_t pixelLimit = maxPixels);
+    // A kept picture as the bytes of a PNG file, for the application's own storage, from which
+    // read() gives it back unchanged. Empty for a picture with no pixels.
+    static std::vector<std::uint8_t> encode(const Image& picture);
 };
 
 } // namespace nocturo
