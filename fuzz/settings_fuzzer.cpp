@@ -81,9 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 broken("no reason was given for a file that does not parse");
         }
 
-        std::optional<Values> again =
-            FileSettingsStore::parse(FileSettingsStore::serialize(store.dictionary()));
-        if (!again || !sameSettings(*again, store.dictionary()))
+        std::map<std::string, std::string> strings;
+        std::optional<Values> again = FileSettingsStore::parse(
+            FileSettingsStore::serialize(store.dictionary(), store.strings()), nullptr, &strings);
+        if (!again || !sameSettings(*again, store.dictionary()) || strings != store.strings())
             broken("what was read does not write back the same");
 
         store.setObject(SettingsKey::colorIndex, std::int64_t{3});

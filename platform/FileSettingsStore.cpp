@@ -114,6 +114,7 @@ bool makeDirectories(const std::string& dir, std::string& error) {
 class SettingsReader : public nlohmann::json_sax<nlohmann::json> {
 public:
     std::map<std::string, SettingValue> values;
+    std::map<std::string, std::string> strings;
     std::string error;
 
     bool null() override { return scalar(std::nullopt); }
@@ -139,7 +140,13 @@ public:
             return scalar(std::nullopt);
         return scalar(SettingValue{f});
     }
-    bool string(string_t&) override { return scalar(std::nullopt); }
+    bool string(string_t& v) override {
+        if (!scalar(std::nullopt))
+            return false;
+        if (depth_ == 1)
+            strings[key_] = storedString(v);
+        return true;
+    }
     bool binary(binary_t&) override { return scalar(std::nullopt); }
 
     bool start_object(std::size_t) override { return open(true); }
@@ -171,6 +178,7 @@ private:
         if (depth_ == 0)
             return fail("the file does not hold a JSON object");
         if (depth_ == 1) {
+            strings.erase(key_);
             if (v)
                 values[key_] = *v;
             else
@@ -182,8 +190,10 @@ private:
         if (depth_ == 0 && (!isObject || objectStarted_))
             return fail("the file does not hold a JSON object");
         objectStarted_ = true;
-        if (depth_ == 1)
+        if (depth_ == 1) {
             values.erase(key_);
+            strings.erase(key_);
+        }
         ++depth_;
         return true;
     }
@@ -361,8 +371,16 @@ std::optional<SettingValue> FileSettingsStore::objectForKey(const std::string& k
     return it->second;
 }
 
-std::optional<std::map<std::string, SettingValue>> FileSettingsStore::parse(const std::string& text,
-                                                                            std::string* error) {
+std::optional<std::string> FileSettingsStore::stringForKey(const std::string& key) const {
+    auto it = strings_.find(key);
+    if (it == strings_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::optional<std::map<std::string, SettingValue>>
+FileSettingsStore::parse(const std::string& text, std::string* error,
+                         std::map<std::string, std::string>* strings) {
     SettingsReader reader;
     bool ok = nlohmann::json::sax_parse(withHugeNumbersAsNull(text), &reader);
     if (!ok) {
@@ -370,6 +388,8 @@ std::optional<std::map<std::string, SettingValue>> FileSettingsStore::parse(cons
             *error = reader.error.empty() ? "it is not valid JSON" : reader.error;
         return std::nullopt;
     }
+    if (strings)
+        *strings = std::move(reader.strings);
     return std::move(reader.values);
 }
 
@@ -394,7 +414,7 @@ void FileSettingsStore::load() {
     case ReadResult::ok:
         break;
     }
-    if (auto values = parse(text, &error))
+    if (auto values = parse(text, &error, &strings_))
         values_ = std::move(*values);
     else
         moveAside(text.empty() ? std::string("is empty") : "cannot be parsed: " + error);
@@ -454,34 +474,49 @@ void FileSettingsStore::removeStaleTemporaries() const {
 
 void FileSettingsStore::setObject(const std::string& key, SettingValue value) {
     values_[key] = value;
+    strings_.erase(key);
+    save();
+}
+
+void FileSettingsStore::setString(const std::string& key, std::string_view value) {
+    strings_[key] = storedString(value);
+    values_.erase(key);
     save();
 }
 
 void FileSettingsStore::setObjects(const std::map<std::string, SettingValue>& values) {
-    for (const auto& [key, value] : values)
+    for (const auto& [key, value] : values) {
         values_[key] = value;
+        strings_.erase(key);
+    }
     save();
 }
 
-std::string FileSettingsStore::serialize(const std::map<std::string, SettingValue>& values) {
+std::string FileSettingsStore::serialize(const std::map<std::string, SettingValue>& values,
+                                         const std::map<std::string, std::string>& strings) {
+    // Bytes that are not UTF-8 have no JSON form; they are replaced rather than thrown.
+    auto jsonText = [](const std::string& s) {
+        return nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    };
+    std::map<std::string, std::string> entries;
+    for (const auto& [key, value] : values) {
+        if (const auto* i = std::get_if<std::int64_t>(&value)) {
+            entries[key] = std::to_string(*i);
+        } else if (const auto* f = std::get_if<float>(&value)) {
+            if (std::isfinite(*f))
+                entries[key] = floatText(*f);
+        } else {
+            entries[key] = std::get<bool>(value) ? "true" : "false";
+        }
+    }
+    for (const auto& [key, string] : strings)
+        entries.try_emplace(key, jsonText(string));
     std::string text = "{";
     bool first = true;
-    for (const auto& [key, value] : values) {
-        std::string number;
-        if (const auto* i = std::get_if<std::int64_t>(&value)) {
-            number = std::to_string(*i);
-        } else if (const auto* f = std::get_if<float>(&value)) {
-            if (!std::isfinite(*f))
-                continue;
-            number = floatText(*f);
-        } else {
-            number = std::get<bool>(value) ? "true" : "false";
-        }
+    for (const auto& [key, value] : entries) {
         text += first ? "\n  " : ",\n  ";
         first = false;
-        // Bytes that are not UTF-8 have no JSON form; they are replaced rather than thrown.
-        text += nlohmann::json(key).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        text += ": " + number;
+        text += jsonText(key) + ": " + value;
     }
     text += first ? "}\n" : "\n}\n";
     return text;
@@ -532,7 +567,7 @@ void FileSettingsStore::save() {
         fail(what + ": " + errorText(code));
     };
 
-    std::string text = serialize(values_);
+    std::string text = serialize(values_, strings_);
     if (::fchmod(fd.get(), 0600) != 0)
         return abandon("cannot restrict the access to its temporary copy");
     if (!writeAll(operations_, fd.get(), text))

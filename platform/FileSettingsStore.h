@@ -18,7 +18,8 @@ namespace nocturo {
 //   }
 //
 // Integers are JSON integers, floats always carry a '.' or an exponent (and read back to the
-// same 32-bit value), booleans are true or false; keys are in sorted order. The file is read
+// same 32-bit value), booleans are true or false, strings are JSON strings (held to what
+// storedString keeps); keys are in sorted order. The file is read
 // once, when the store is made, and replaced atomically at every change, readable only by its
 // owner. A file that cannot be read or parsed is moved aside, never overwritten, and the store
 // starts empty. Entries of any other kind, and numbers that do not fit their kind, read as
@@ -52,6 +53,11 @@ public:
     void setObject(const std::string& key, SettingValue value) override;
     std::map<std::string, SettingValue> dictionary() const override { return values_; }
 
+    std::optional<std::string> stringForKey(const std::string& key) const override;
+    // Keeps the string and rewrites the file, as setObject does.
+    void setString(const std::string& key, std::string_view value) override;
+    std::map<std::string, std::string> strings() const override { return strings_; }
+
     // Several values with one replacement of the file, so that a reader finds all of them or
     // none of them.
     void setObjects(const std::map<std::string, SettingValue>& values);
@@ -65,11 +71,13 @@ public:
 
     // The file's text for `values`. A float that is not finite has no JSON form and is left
     // out, so it reads as absent.
-    static std::string serialize(const std::map<std::string, SettingValue>& values);
+    static std::string serialize(const std::map<std::string, SettingValue>& values,
+                                 const std::map<std::string, std::string>& strings = {});
     // The values of a file's text, or nothing (with the reason in `error`) when the text is not
-    // a JSON object.
-    static std::optional<std::map<std::string, SettingValue>> parse(const std::string& text,
-                                                                    std::string* error = nullptr);
+    // a JSON object. Its strings go to `strings` when given.
+    static std::optional<std::map<std::string, SettingValue>>
+    parse(const std::string& text, std::string* error = nullptr,
+          std::map<std::string, std::string>* strings = nullptr);
 
 private:
     void load();
@@ -81,6 +89,7 @@ private:
     std::string path_;
     WarningHandler warn_;
     std::map<std::string, SettingValue> values_;
+    std::map<std::string, std::string> strings_;
     std::string lastError_;
     std::string movedAsidePath_;
     // Set when an unreadable file could not be moved aside: writing would destroy it.

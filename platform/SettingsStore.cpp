@@ -1,10 +1,43 @@
 #include "platform/SettingsStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 namespace nocturo {
+
+std::string storedString(std::string_view text) {
+    std::string out;
+    out.reserve(std::min(text.size(), maxStoredStringLength * 4));
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size() && characters < maxStoredStringLength; ++characters) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x06 ? 2
+                             : (lead >> 4) == 0x0E ? 3
+                             : (lead >> 3) == 0x1E ? 4
+                                                   : 0;
+        bool ok = length > 0 && i + length <= text.size();
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; ok && k < length; ++k) {
+            auto next = static_cast<unsigned char>(text[i + k]);
+            ok = (next >> 6) == 0x02;
+            code = (code << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are malformed as well.
+        static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        ok = ok && code >= smallest[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (ok) {
+            out.append(text, i, length);
+            i += length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}
 
 float SettingsStore::floatForKey(const std::string& key) const {
     auto value = objectForKey(key);
@@ -67,6 +100,19 @@ std::optional<SettingValue> MemorySettingsStore::objectForKey(const std::string&
 
 void MemorySettingsStore::setObject(const std::string& key, SettingValue value) {
     values_[key] = value;
+    strings_.erase(key);
+}
+
+std::optional<std::string> MemorySettingsStore::stringForKey(const std::string& key) const {
+    auto it = strings_.find(key);
+    if (it == strings_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+void MemorySettingsStore::setString(const std::string& key, std::string_view value) {
+    strings_[key] = storedString(value);
+    values_.erase(key);
 }
 
 } // namespace nocturo

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace nocturo {
@@ -11,8 +12,17 @@ namespace nocturo {
 // One stored value: an integer, a float or a boolean.
 using SettingValue = std::variant<std::int64_t, float, bool>;
 
+// The most characters (code points) a stored string keeps.
+inline constexpr std::size_t maxStoredStringLength = 200;
+// `text` as the store keeps a string: UTF-8, each malformed byte replaced by U+FFFD, cut after
+// maxStoredStringLength characters.
+std::string storedString(std::string_view text);
+
 // The per-user key-value store of the application's settings. Readers of a key that was never
 // written get zero (or false); numbers read across their kinds the way stored numbers do.
+// Strings are kept apart from the numbers: a key holds a number or a string, whichever was
+// written last; a string reads as absent to objectForKey (so as zero or false), a number as
+// absent to stringForKey.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
@@ -20,6 +30,11 @@ public:
     virtual std::optional<SettingValue> objectForKey(const std::string& key) const = 0;
     virtual void setObject(const std::string& key, SettingValue value) = 0;
     virtual std::map<std::string, SettingValue> dictionary() const = 0;
+
+    virtual std::optional<std::string> stringForKey(const std::string& key) const = 0;
+    // Keeps storedString(value).
+    virtual void setString(const std::string& key, std::string_view value) = 0;
+    virtual std::map<std::string, std::string> strings() const = 0;
 
     float floatForKey(const std::string& key) const;
     std::int64_t integerForKey(const std::string& key) const;
@@ -45,8 +60,13 @@ public:
     void setObject(const std::string& key, SettingValue value) override;
     std::map<std::string, SettingValue> dictionary() const override { return values_; }
 
+    std::optional<std::string> stringForKey(const std::string& key) const override;
+    void setString(const std::string& key, std::string_view value) override;
+    std::map<std::string, std::string> strings() const override { return strings_; }
+
 private:
     std::map<std::string, SettingValue> values_;
+    std::map<std::string, std::string> strings_;
 };
 
 } // namespace nocturo

@@ -10,6 +10,7 @@
 
 namespace nocturo {
 
+class Painter;
 class Window;
 class TouchEvent;
 struct Touch;
@@ -80,6 +81,11 @@ public:
 
     // Marks the screen that shows this view as in need of a redraw.
     void setNeedsDisplay();
+
+    // Content that a kind of view draws itself, over its background and under its subviews,
+    // in its own points.
+    virtual bool drawsContent() const { return false; }
+    virtual void drawContent(Painter&) const {}
 
 protected:
     void setBoundsOrigin(Point origin);

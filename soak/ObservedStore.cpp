@@ -26,6 +26,20 @@ std::map<std::string, SettingValue> ObservedStore::dictionary() const {
     return file_->dictionary();
 }
 
+std::optional<std::string> ObservedStore::stringForKey(const std::string& key) const {
+    return file_->stringForKey(key);
+}
+
+void ObservedStore::setString(const std::string& key, std::string_view value) {
+    file_->setString(key, value);
+    written_.insert(key);
+    ++writes_;
+}
+
+std::map<std::string, std::string> ObservedStore::strings() const {
+    return file_->strings();
+}
+
 std::set<std::string> ObservedStore::takeWrittenKeys() {
     std::set<std::string> keys;
     keys.swap(written_);

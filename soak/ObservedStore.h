@@ -22,6 +22,9 @@ public:
     std::optional<SettingValue> objectForKey(const std::string& key) const override;
     void setObject(const std::string& key, SettingValue value) override;
     std::map<std::string, SettingValue> dictionary() const override;
+    std::optional<std::string> stringForKey(const std::string& key) const override;
+    void setString(const std::string& key, std::string_view value) override;
+    std::map<std::string, std::string> strings() const override;
 
     // The keys written since the last call.
     std::set<std::string> takeWrittenKeys();

@@ -240,6 +240,8 @@ std::string Simulator::dump() const {
     Json store = Json::object();
     for (const auto& [key, value] : store_.dictionary())
         store[key] = settingJson(value);
+    for (const auto& [key, value] : store_.strings())
+        store[key] = value;
     j["store"] = store;
     // A key that a script stored need not be UTF-8, which JSON cannot hold: such bytes print as
     // U+FFFD rather than failing the dump.

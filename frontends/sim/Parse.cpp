@@ -59,4 +59,35 @@ bool onOff(const std::string& text, const std::string& what) {
     throw ScriptError(what + " must be on or off, not '" + text + "'");
 }
 
+std::string afterWords(const std::string& line, std::size_t count) {
+    const char* blanks = " \t\r\n\f\v";
+    std::size_t at = line.find_first_not_of(blanks);
+    for (std::size_t i = 0; i < count && at != std::string::npos; ++i)
+        at = line.find_first_not_of(blanks, line.find_first_of(blanks, at));
+    if (at == std::string::npos)
+        return {};
+    return line.substr(at, line.find_last_not_of(blanks) + 1 - at);
+}
+
+std::string quoted(const std::string& text, const std::string& what) {
+    if (text.size() < 2 || text.front() != '"')
+        throw ScriptError(what + " must be a string in double quotes, not '" + text + "'");
+    std::string value;
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '"') {
+            if (i + 1 != text.size())
+                throw ScriptError("nothing may follow the closing quote of " + what);
+            return value;
+        }
+        if (c == '\\') {
+            if (i + 1 == text.size() || (text[i + 1] != '"' && text[i + 1] != '\\'))
+                throw ScriptError("in " + what + " a backslash comes before \" or \\ only");
+            c = text[++i];
+        }
+        value += c;
+    }
+    throw ScriptError(what + " has no closing quote");
+}
+
 } // namespace nocturo::parse

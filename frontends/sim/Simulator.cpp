@@ -47,7 +47,7 @@ void Simulator::execute(const std::string& line, std::ostream& out) {
     };
 
     if (command == "store") {
-        doStore(w);
+        doStore(w, line);
     } else if (command == "launch") {
         arity(1, "launch");
         if (app_)
@@ -112,13 +112,17 @@ void Simulator::execute(const std::string& line, std::ostream& out) {
     }
 }
 
-void Simulator::doStore(const std::vector<std::string>& w) {
-    if (w.size() != 3)
-        throw ScriptError("usage: store KEY VALUE");
+void Simulator::doStore(const std::vector<std::string>& w, const std::string& line) {
+    // A string may hold blanks, so it is read from the line rather than from its words.
+    bool isString = w.size() >= 3 && w[2].front() == '"';
+    if (w.size() != 3 && !isString)
+        throw ScriptError("usage: store KEY VALUE, or store KEY \"A STRING\"");
     if (app_)
         throw ScriptError("'store' comes before 'launch'");
     const std::string& text = w[2];
-    if (text == "true" || text == "false") {
+    if (isString) {
+        store_.setString(w[1], parse::quoted(parse::afterWords(line, 2), "the value"));
+    } else if (text == "true" || text == "false") {
         store_.setBool(w[1], text == "true");
     } else if (text.find_first_of(".eE") != std::string::npos || text == "nan" || text == "inf") {
         store_.setFloat(w[1], parse::finiteFloat(text, "the value"));

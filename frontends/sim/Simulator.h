@@ -44,7 +44,7 @@ public:
 
 private:
     void requireLaunched(const std::string& command) const;
-    void doStore(const std::vector<std::string>& words);
+    void doStore(const std::vector<std::string>& words, const std::string& line);
     void doTouch(const std::vector<std::string>& words);
     void doControl(const std::vector<std::string>& words);
     void doPress(const std::vector<std::string>& words);

@@ -13,7 +13,14 @@ LocalStorageSettingsStore::LocalStorageSettingsStore(Storage& storage,
             continue;
         if (std::optional<SettingValue> value = StoredValue::parse(*text))
             MemorySettingsStore::setObject(key, *value);
+        else if (std::optional<std::string> string = StoredValue::parseString(*text))
+            MemorySettingsStore::setString(key, *string);
     }
+}
+
+void LocalStorageSettingsStore::setString(const std::string& key, std::string_view value) {
+    MemorySettingsStore::setString(key, value);
+    lastWriteSaved_ = storage_.set(key, StoredValue::formatString(*stringForKey(key)));
 }
 
 void LocalStorageSettingsStore::setObject(const std::string& key, SettingValue value) {

@@ -11,8 +11,8 @@ namespace nocturo {
 
 // The settings in the browser's local storage: one entry a key, under the key's own name,
 // holding the value's text (see StoredValue). The entries of `keys` are read once, when the
-// store is made; an entry that is missing or is not a finite number or a boolean reads as
-// absent. Every change is written through at once. When the storage refuses (private
+// store is made; an entry that is missing or is not a finite number, a boolean or a string
+// reads as absent. Every change is written through at once. When the storage refuses (private
 // browsing, storage full or switched off), the values are still kept for this page's life.
 class LocalStorageSettingsStore : public MemorySettingsStore {
 public:
@@ -29,6 +29,7 @@ public:
     LocalStorageSettingsStore(Storage& storage, const std::vector<std::string>& keys);
 
     void setObject(const std::string& key, SettingValue value) override;
+    void setString(const std::string& key, std::string_view value) override;
 
     // Whether the last write reached the storage.
     bool lastWriteSaved() const { return lastWriteSaved_; }

@@ -53,4 +53,15 @@ std::optional<SettingValue> StoredValue::parse(const std::string& text) {
     return std::nullopt;
 }
 
+std::string StoredValue::formatString(const std::string& value) {
+    return nlohmann::json(value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::optional<std::string> StoredValue::parseString(const std::string& text) {
+    nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+    if (!value.is_string())
+        return std::nullopt;
+    return storedString(value.get<std::string>());
+}
+
 } // namespace nocturo

@@ -28,6 +28,8 @@ ViewPainter::ViewPainter(ImageLibrary& images, ImageCache& cache, Font& regular,
     : images_(images), cache_(cache), regular_(regular), bold_(bold) {}
 
 bool ViewPainter::hasContent(const View& view) {
+    if (view.drawsContent())
+        return true;
     if (auto* image = dynamic_cast<const ImageView*>(&view))
         return image->image() != nullptr;
     if (auto* label = dynamic_cast<const Label*>(&view))
@@ -41,6 +43,10 @@ bool ViewPainter::contentIsOpaque(const View& view) {
 }
 
 void ViewPainter::paintContent(Painter& painter, const View& view) {
+    if (view.drawsContent()) {
+        view.drawContent(painter);
+        return;
+    }
     if (auto* image = dynamic_cast<const ImageView*>(&view)) {
         paintImage(painter, image->image(), localBounds(view));
         return;

@@ -47,6 +47,10 @@ int main(int argc, char** argv) {
             {"stripText.png", PngFormat::Grey, [&] { return caption(fonts, "Dot strip"); }},
             {"settingsIcon.png", PngFormat::GreyAlpha, [&] { return settingsIcon(fonts); }},
             {"timedLightIcon.png", PngFormat::GreyAlpha, [&] { return timedLightIcon(); }},
+            {"writingStar.png", PngFormat::Rgb, writingStar},
+            {"writingHeart.png", PngFormat::Rgb, writingHeart},
+            {"writingArrow.png", PngFormat::Rgb, writingArrow},
+            {"writingWave.png", PngFormat::Rgb, writingWave},
         };
 
         std::size_t total = 0;

@@ -24,6 +24,12 @@ Canvas colourSpotSample();
 Canvas rainbowSample();
 Canvas dotStripSample();
 
+// Pictures to write with light, column by column.
+Canvas writingStar();
+Canvas writingHeart();
+Canvas writingArrow();
+Canvas writingWave();
+
 // Small interface pieces.
 Canvas caption(const Fonts& fonts, const char* text);
 Canvas settingsIcon(const Fonts& fonts);
