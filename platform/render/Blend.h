@@ -80,6 +80,22 @@ inline void blendPremultipliedSpan(std::uint8_t* d, const std::uint8_t* s, int c
     }
 }
 
+// One premultiplied colour over `count` pixels, scaled by `opacity` (0..255).
+inline void blendPremultipliedColourSpan(std::uint8_t* d, const std::uint8_t s[4], int count,
+                                         std::uint32_t opacity) {
+    const std::uint32_t o = opacity >= 255 ? 255 : opacity;
+    const std::uint32_t r = o >= 255 ? s[0] : div255(s[0] * o);
+    const std::uint32_t g = o >= 255 ? s[1] : div255(s[1] * o);
+    const std::uint32_t b = o >= 255 ? s[2] : div255(s[2] * o);
+    const std::uint32_t keep = 255u - (o >= 255 ? s[3] : div255(s[3] * o));
+    for (int i = 0; i < count; ++i, d += 4) {
+        d[0] = static_cast<std::uint8_t>(r + div255(d[0] * keep));
+        d[1] = static_cast<std::uint8_t>(g + div255(d[1] * keep));
+        d[2] = static_cast<std::uint8_t>(b + div255(d[2] * keep));
+        d[3] = 255;
+    }
+}
+
 // d = a + (b - a) * t, for t in 0..256.
 inline void mixSpan(std::uint8_t* d, const std::uint8_t* a, const std::uint8_t* b, int count,
                     std::uint32_t t) {

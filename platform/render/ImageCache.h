@@ -15,7 +15,8 @@ namespace nocturo {
 // Pictures resampled to the size they are drawn at, kept between frames: a picture drawn at
 // the same size and place as in an earlier frame costs one copy, not a resampling. Each picture
 // also keeps a chain of halvings, so that resampling to a new size reads at most twice as many
-// pixels as it writes.
+// pixels as it writes, and knows the runs of one colour in its rows: a target pixel made only of
+// such a run is that colour, so resampling works by spans and computes pixels only at edges.
 class ImageCache {
 public:
     // Where a picture goes, in target pixels: its rect (fractional) and the part that shows.
@@ -28,6 +29,8 @@ public:
     };
 
     explicit ImageCache(std::size_t budgetBytes = 96u << 20) : budget_(budgetBytes) {}
+    // Few entries keep the search short while a size changes every frame.
+    static constexpr std::size_t maxEntries = 64;
 
     // The picture over `placement.visible` (clipped to the rect it covers); null when nothing
     // shows.
@@ -40,6 +43,12 @@ public:
     void clear();
 
 private:
+    // Source pixels [start, end) of one row that are all `colour` (fully clear ones are 0).
+    struct SameRun {
+        int start;
+        int end;
+        std::uint32_t colour;
+    };
     struct Source {
         std::weak_ptr<const Image> image;
         bool opaque = false;
@@ -48,6 +57,10 @@ private:
             int width = 0;
             int height = 0;
             std::vector<std::uint8_t> pixels;
+            // Each row's runs of two or more alike pixels, found the first time they are needed.
+            bool indexed = false;
+            std::vector<SameRun> runs;
+            std::vector<std::uint32_t> rowEnd;
         };
         std::vector<Level> levels;
     };
@@ -64,7 +77,8 @@ private:
     };
 
     Source& source(const std::shared_ptr<const Image>& image);
-    const Source::Level& level(Source& source, float scaleX, float scaleY);
+    Source::Level& level(Source& source, float targetWidth, float targetHeight);
+    static void index(Source::Level& level, const std::uint8_t* pixels);
     void evict();
 
     std::size_t budget_;
