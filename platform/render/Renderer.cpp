@@ -326,7 +326,12 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
 
     const bool firstHalf = progress < 0.5;
     const Snapshot& snap = snapshot(painter, item, firstHalf);
-    painter.fillRect(local, Color::blackColor());
+    // Over an opaque view that covers the area whole, each row's black is written with it;
+    // otherwise the view is blackened first, as its opacity and edges say.
+    const bool ownBlack =
+        painter.opacity() >= 1.0f && painter.interior(local).intersection(area) == area;
+    if (!ownBlack)
+        painter.fillRect(local, Color::blackColor());
 
     const Rect box = painter.toPixels(local);
     const PixelRect source = painter.enclosing(local).intersection(area);
@@ -336,59 +341,96 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     const double angle = (firstHalf ? progress : progress - 1.0) * std::numbers::pi;
     const double turn = animation.type == TransitionType::flipFromLeft ? 1.0 : -1.0;
     const double sinA = std::sin(angle) * turn, cosA = std::cos(angle);
-    if (source.isEmpty() || cosA <= 1e-6)
+    static constexpr std::uint8_t black[4] = {0, 0, 0, 255};
+    if (source.isEmpty() || cosA <= 1e-6) {
+        if (ownBlack)
+            for (int y = area.y0; y < area.y1; ++y)
+                blend::fillSpan(target.at(area.x0, y), area.width(), black);
         return;
+    }
 
     // A point u from the axis, across the view, goes to depth z = -u sinA and shows at
     // u cosA * eye / (eye - z). Each screen column is traced back to its u and the column's
-    // height scale, then sampled bilinearly.
+    // height scale, then sampled bilinearly. u, and with it the height scale, only grows or
+    // only shrinks across the screen, so on each row the columns the view reaches, and those
+    // it covers whole, are one interval each.
     struct Column {
-        bool valid = false;
-        bool whole = false; // covered whole across, where the rows allow
-        int ya = 0, yb = 0; // rows the view reaches
-        int fa = 0, fb = 0; // rows it covers whole, a pixel inside the exact edge
+        int ya = 0, yb = 0; // rows the view reaches; none when the column misses it
+        int fa = 0, fb = 0; // rows it covers whole, a pixel inside the exact edge: [fa, fb]
         int ua = 0, ub = 0;
-        double fx = 0.0, s = 1.0, coverX = 0.0;
+        int fx256 = 0;
+        double fx = 0.0, s = 1.0, invS = 1.0, coverX = 0.0;
     };
-    const int columns = area.width();
-    std::vector<Column> cols(static_cast<std::size_t>(columns));
-    std::vector<int> wholeBefore(static_cast<std::size_t>(columns) + 1, 0);
+    std::vector<Column> cols(static_cast<std::size_t>(area.width()));
+    int firstWhole = area.x1, lastWhole = area.x0 - 1;
+    int firstReach = area.x1, lastReach = area.x0 - 1;
     for (int x = area.x0; x < area.x1; ++x) {
         Column& c = cols[static_cast<std::size_t>(x - area.x0)];
         double sx = x + 0.5 - cx;
         double den = eye * cosA - sx * sinA;
         double u = den > 0.0 ? sx * eye / den : 0.0;
         double depth = eye + u * sinA;
-        if (den > 0.0 && std::fabs(u) <= halfW + 1.0 && depth > 0.0) {
-            c.valid = true;
-            c.s = eye / depth;
-            double slope = cosA * eye * eye / (depth * depth); // screen pixels per u
-            c.coverX = std::clamp((halfW - std::fabs(u)) * slope + 0.5, 0.0, 1.0);
-            c.whole = c.coverX >= 1.0;
-            c.ya = std::max(area.y0, static_cast<int>(std::floor(cy - c.s * halfH)));
-            c.yb = std::min(area.y1, static_cast<int>(std::ceil(cy + c.s * halfH)));
+        if (!(den > 0.0 && std::fabs(u) <= halfW + 1.0 && depth > 0.0)) {
+            c.ya = c.yb = area.y0;
+            c.fa = area.y1;
+            c.fb = area.y0 - 1;
+            continue;
+        }
+        c.s = eye / depth;
+        c.invS = depth / eye;
+        firstReach = std::min(firstReach, x);
+        lastReach = std::max(lastReach, x);
+        double slope = cosA * eye * eye / (depth * depth); // screen pixels per u
+        c.coverX = std::clamp((halfW - std::fabs(u)) * slope + 0.5, 0.0, 1.0);
+        c.ya = std::max(area.y0, static_cast<int>(std::floor(cy - c.s * halfH)));
+        c.yb = std::min(area.y1, static_cast<int>(std::ceil(cy + c.s * halfH)));
+        c.fa = area.y1;
+        c.fb = area.y0 - 1;
+        if (c.coverX >= 1.0) {
             c.fa = static_cast<int>(std::ceil(cy - c.s * halfH + 0.5)) + 1;
             c.fb = static_cast<int>(std::floor(cy + c.s * halfH - 0.5)) - 1;
-            double fu = cx + u - 0.5;
-            int u0 = static_cast<int>(std::floor(fu));
-            c.fx = fu - u0;
-            c.ua = std::clamp(u0, source.x0, source.x1 - 1);
-            c.ub = std::clamp(u0 + 1, source.x0, source.x1 - 1);
+            firstWhole = std::min(firstWhole, x);
+            lastWhole = std::max(lastWhole, x);
         }
-        wholeBefore[static_cast<std::size_t>(x - area.x0) + 1] =
-            wholeBefore[static_cast<std::size_t>(x - area.x0)] + (c.valid && c.whole ? 1 : 0);
+        double fu = cx + u - 0.5;
+        int u0 = static_cast<int>(std::floor(fu));
+        c.fx = fu - u0;
+        c.fx256 = static_cast<int>(c.fx * 256.0 + 0.5);
+        c.ua = std::clamp(u0, source.x0, source.x1 - 1);
+        c.ub = std::clamp(u0 + 1, source.x0, source.x1 - 1);
     }
     auto column = [&](int x) -> const Column& {
         return cols[static_cast<std::size_t>(x - area.x0)];
     };
-    auto sourceRow = [&](double fv) {
-        return std::clamp(static_cast<int>(std::floor(fv)), source.y0, source.y1 - 1);
+    // The interval of [from, to) where `inside` holds, found by halving from `anchor`, its
+    // column nearest the eye, where a row crosses the view if it crosses it anywhere.
+    auto interval = [&](int from, int to, int anchor, auto inside) -> std::pair<int, int> {
+        if (from >= to || anchor < from || anchor >= to || !inside(anchor))
+            return {from, from};
+        int lo = from - 1, hi = anchor; // first inside in (lo, hi]
+        while (hi - lo > 1) {
+            int m = lo + (hi - lo) / 2;
+            (inside(m) ? hi : lo) = m;
+        }
+        int start = hi;
+        lo = anchor;
+        hi = to; // last inside in [lo, hi)
+        while (hi - lo > 1) {
+            int m = lo + (hi - lo) / 2;
+            (inside(m) ? lo : hi) = m;
+        }
+        return {start, lo + 1};
     };
+    // The height scale grows towards the edge that comes forward.
+    const bool nearRight = sinA < 0.0;
 
-    // One pixel, covered by the part of it the turned view covers.
-    auto pixel = [&](int x, int y) {
+    // A pixel the view covers only in part: the exact coverage, over black.
+    auto edgePixel = [&](int x, int y) {
         const Column& c = column(x);
-        if (!c.valid || y < c.ya || y >= c.yb)
+        std::uint8_t* out = target.at(x, y);
+        if (ownBlack)
+            std::memcpy(out, black, 4);
+        if (y < c.ya || y >= c.yb)
             return;
         double sy = y + 0.5 - cy;
         double v = sy / c.s;
@@ -413,30 +455,50 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         }
         rgba[3] = 255;
         // The snapshot already holds the view's opacity.
-        auto a = static_cast<std::uint32_t>(cover * 255.0 + 0.5);
-        blend::blendPixel(target.at(x, y), rgba, a);
+        blend::blendPixel(out, rgba, static_cast<std::uint32_t>(cover * 255.0 + 0.5));
+    };
+    // Rows lie well above -1 here: truncation is the floor without a library call.
+    auto floorRow = [](double fv) {
+        int v = static_cast<int>(fv + 1.0) - 1;
+        return v;
+    };
+    // A pixel the view covers whole: bilinear in fixed point.
+    auto wholePixel = [&](int x, int y) {
+        const Column& c = column(x);
+        double fv = cy + (y + 0.5 - cy) * c.invS - 0.5;
+        int v0 = floorRow(fv);
+        auto fy = static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5);
+        int va = std::clamp(v0, source.y0, source.y1 - 1);
+        int vb = std::clamp(v0 + 1, source.y0, source.y1 - 1);
+        const std::uint8_t* p00 = snap.pixels.at(c.ua, va);
+        const std::uint8_t* p10 = snap.pixels.at(c.ub, va);
+        const std::uint8_t* p01 = snap.pixels.at(c.ua, vb);
+        const std::uint8_t* p11 = snap.pixels.at(c.ub, vb);
+        const auto fx = static_cast<std::uint32_t>(c.fx256), gx = 256u - fx, gy = 256u - fy;
+        std::uint8_t* out = target.at(x, y);
+        for (int k = 0; k < 3; ++k) {
+            std::uint32_t top = p00[k] * gx + p10[k] * fx;
+            std::uint32_t bottom = p01[k] * gx + p11[k] * fx;
+            out[k] = static_cast<std::uint8_t>((top * gy + bottom * fy + 32768u) >> 16);
+        }
+        out[3] = 255;
     };
 
-    // Columns [x0, x1) of row y in one go when the view covers them whole and every source
-    // pixel they sample is one colour: that colour, exactly as the pixels would come out.
+    // Columns [x0, x1) of row y, all covered whole: where every source pixel they sample is one
+    // colour, that colour, exactly as the pixels would come out; halved until they are.
     auto span = [&](auto& self, int x0, int x1, int y) -> void {
         const Column& a = column(x0);
         const Column& b = column(x1 - 1);
-        bool whole = wholeBefore[static_cast<std::size_t>(x1 - area.x0)] -
-                             wholeBefore[static_cast<std::size_t>(x0 - area.x0)] ==
-                         x1 - x0 &&
-                     y >= std::max(a.fa, b.fa) && y <= std::min(a.fb, b.fb);
-        if (whole) {
-            double sy = y + 0.5 - cy;
-            double fa = cy + sy / a.s - 0.5, fb = cy + sy / b.s - 0.5;
-            int v0 = sourceRow(std::min(fa, fb) - 1.0), v1 = sourceRow(std::max(fa, fb) + 2.0);
-            std::uint32_t colour = 0;
-            if (snap.uniform(a.ua, b.ub, v0, v1, colour)) {
-                std::uint8_t rgba[4];
-                std::memcpy(rgba, &colour, 4);
-                blend::fillSpan(target.at(x0, y), x1 - x0, rgba);
-                return;
-            }
+        double sy = y + 0.5 - cy;
+        double va = cy + sy * a.invS - 0.5, vb = cy + sy * b.invS - 0.5;
+        auto row = [&](double fv) { return std::clamp(floorRow(fv), source.y0, source.y1 - 1); };
+        std::uint32_t colour = 0;
+        if (snap.uniform(a.ua, b.ub, row(std::min(va, vb) - 1.0), row(std::max(va, vb) + 2.0),
+                         colour)) {
+            std::uint8_t rgba[4];
+            std::memcpy(rgba, &colour, 4);
+            blend::fillSpan(target.at(x0, y), x1 - x0, rgba);
+            return;
         }
         if (x1 - x0 > 8) {
             int mid = x0 + (x1 - x0) / 2;
@@ -445,11 +507,37 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             return;
         }
         for (int x = x0; x < x1; ++x)
-            pixel(x, y);
+            wholePixel(x, y);
     };
-    for (int y = area.y0; y < area.y1; ++y)
-        for (int x = area.x0; x < area.x1; x += 128)
-            span(span, x, std::min(area.x1, x + 128), y);
+
+    for (int y = area.y0; y < area.y1; ++y) {
+        auto [reachA, reachB] =
+            interval(firstReach, lastReach + 1, nearRight ? lastReach : firstReach, [&](int x) {
+                const Column& c = column(x);
+                return y >= c.ya && y < c.yb;
+            });
+        if (reachA >= reachB)
+            reachA = reachB = area.x1;
+        auto [wholeA, wholeB] =
+            interval(firstWhole, lastWhole + 1, nearRight ? lastWhole : firstWhole, [&](int x) {
+                const Column& c = column(x);
+                return y >= c.fa && y <= c.fb;
+            });
+        if (wholeA >= wholeB)
+            wholeA = wholeB = reachB;
+        wholeA = std::clamp(wholeA, reachA, reachB);
+        wholeB = std::clamp(wholeB, wholeA, reachB);
+        if (ownBlack) {
+            blend::fillSpan(target.at(area.x0, y), reachA - area.x0, black);
+            blend::fillSpan(target.at(reachB, y), area.x1 - reachB, black);
+        }
+        for (int x = reachA; x < wholeA; ++x)
+            edgePixel(x, y);
+        for (int x = wholeA; x < wholeB; x += 128)
+            span(span, x, std::min(wholeB, x + 128), y);
+        for (int x = wholeB; x < reachB; ++x)
+            edgePixel(x, y);
+    }
 }
 
 // The view under a flip as it is drawn without one, before or after the change, kept while

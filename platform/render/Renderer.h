@@ -66,7 +66,7 @@ private:
     // What a flip turns: the view drawn without the flip, and which of its 8 x 8 tiles (with
     // the next tile's first row and column) are one colour, as runs along each row of tiles.
     struct Snapshot {
-        static constexpr int tile = 8;
+        static constexpr int tile = 4;
         bool valid = false;
         const View* view = nullptr;
         PixelRect area;
