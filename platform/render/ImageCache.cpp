@@ -25,9 +25,15 @@ struct Axis {
 Axis makeAxis(double origin, double length, int source, int from, int to) {
     Axis axis;
     double perPixel = static_cast<double>(source) / length; // source pixels per target pixel
+    const auto n = static_cast<std::size_t>(std::max(0, to - from));
+    for (auto* v : {&axis.first, &axis.count, &axis.offset, &axis.end})
+        v->reserve(n);
+    axis.total.reserve(n);
+    axis.weights.reserve(n * 3);
     for (int i = from; i < to; ++i) {
         int first = 0;
-        std::vector<float> w;
+        const std::size_t offset = axis.weights.size();
+        auto& w = axis.weights;
         if (perPixel >= 1.0) {
             // Shrinking: the average over the source pixels under the target pixel.
             double a = (i - origin) * perPixel, b = (i + 1 - origin) * perPixel;
@@ -54,20 +60,20 @@ Axis makeAxis(double origin, double length, int source, int from, int to) {
                 w.push_back(static_cast<float>(f * cover));
             }
         }
-        axis.first.push_back(first);
-        axis.count.push_back(static_cast<int>(w.size()));
-        axis.offset.push_back(static_cast<int>(axis.weights.size()));
-        axis.weights.insert(axis.weights.end(), w.begin(), w.end());
+        const int count = static_cast<int>(w.size() - offset);
         float sum = 0.0f;
-        for (float v : w)
-            sum += v;
+        for (std::size_t t = offset; t < w.size(); ++t)
+            sum += w[t];
+        axis.first.push_back(first);
+        axis.count.push_back(count);
+        axis.offset.push_back(static_cast<int>(offset));
         axis.total.push_back(sum);
-        axis.end.push_back(first + static_cast<int>(w.size()));
+        axis.end.push_back(first + count);
     }
     // Only pixels at the picture's edges weigh less than a whole one.
-    const int n = static_cast<int>(axis.total.size());
-    axis.sameTotal.assign(static_cast<std::size_t>(n), n - 1);
-    for (int i = n - 2; i >= 0; --i) {
+    const int last = static_cast<int>(n) - 1;
+    axis.sameTotal.assign(n, last);
+    for (int i = last - 1; i >= 0; --i) {
         auto k = static_cast<std::size_t>(i);
         axis.sameTotal[k] =
             std::fabs(axis.total[k] - axis.total[k + 1]) < 1e-5f ? axis.sameTotal[k + 1] : i;
@@ -181,7 +187,7 @@ bool ImageCache::isOpaque(const std::shared_ptr<const Image>& image) {
 ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth, float targetHeight) {
     auto image = s.image.lock();
     if (s.levels.empty())
-        s.levels.push_back({image->width, image->height, {}, false, {}, {}});
+        s.levels.push_back({image->width, image->height, {}, false, {}, {}, {}, {}});
     std::size_t index = 0;
     for (;;) {
         const auto& cur = s.levels[index];
@@ -192,7 +198,7 @@ ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth, float
             static_cast<float>(nh) < targetHeight * 0.9f)
             break;
         if (index + 1 == s.levels.size()) {
-            Source::Level next{nw, nh, {}, false, {}, {}};
+            Source::Level next{nw, nh, {}, false, {}, {}, {}, {}};
             next.pixels.resize(static_cast<std::size_t>(nw) * static_cast<std::size_t>(nh) * 4);
             const bool straight = index == 0;
             const std::uint8_t* src = straight ? image->pixels.data() : cur.pixels.data();
@@ -236,19 +242,53 @@ void ImageCache::index(Source::Level& level, const std::uint8_t* pixels) {
             std::memcpy(&c, p, 4);
         return c;
     };
+    level.gapStart.reserve(static_cast<std::size_t>(level.height));
     for (int y = 0; y < level.height; ++y) {
         const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * level.width * 4;
+        const std::size_t first = level.runs.size();
+        int inRuns = 0;
         for (int x = 0; x < level.width;) {
             std::uint32_t c = colourAt(row + x * 4);
             int e = x + 1;
             while (e < level.width && colourAt(row + e * 4) == c)
                 ++e;
-            if (e - x >= 2)
-                level.runs.push_back({x, e, c});
+            if (e - x >= 2) {
+                level.runs.push_back({x, e, c, inRuns});
+                inRuns += e - x;
+            }
             x = e;
         }
         level.rowEnd.push_back(static_cast<std::uint32_t>(level.runs.size()));
+        if ((level.width - inRuns) * 4 > level.width) {
+            level.gapStart.push_back(Source::Level::inPlace);
+            continue;
+        }
+        level.gapStart.push_back(static_cast<std::uint32_t>(level.gapPixels.size() / 4));
+        int x = 0;
+        for (std::size_t r = first; r < level.runs.size(); ++r) {
+            level.gapPixels.insert(level.gapPixels.end(), row + x * 4,
+                                   row + level.runs[r].start * 4);
+            x = level.runs[r].end;
+        }
+        level.gapPixels.insert(level.gapPixels.end(), row + x * 4, row + level.width * 4);
     }
+}
+
+const std::uint8_t* ImageCache::Source::Level::pixel(const std::uint8_t* pixels, int x,
+                                                     int y) const {
+    const auto k = static_cast<std::size_t>(y);
+    if (gapStart[k] == inPlace)
+        return pixels + (k * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+    const SameRun* b = runs.data() + (k == 0 ? 0 : rowEnd[k - 1]);
+    const SameRun* e = runs.data() + rowEnd[k];
+    const SameRun* after =
+        std::upper_bound(b, e, x, [](int v, const SameRun& run) { return v < run.start; });
+    if (after != b && x < (after - 1)->end)
+        return reinterpret_cast<const std::uint8_t*>(&(after - 1)->colour);
+    int inRuns = after != e ? after->before
+                 : after != b ? (after - 1)->before + (after - 1)->end - (after - 1)->start
+                              : 0;
+    return gapPixels.data() + (static_cast<std::size_t>(gapStart[k]) + (x - inRuns)) * 4;
 }
 
 const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
@@ -310,9 +350,8 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
         const float* wx = ax.weights.data() + ax.offset[ii];
         const float* wy = ay.weights.data() + ay.offset[jj];
         for (int t = 0; t < ay.count[jj]; ++t) {
-            const std::uint8_t* p =
-                base + (static_cast<std::size_t>(ay.first[jj] + t) * lv.width + ax.first[ii]) * 4;
-            for (int u = 0; u < ax.count[ii]; ++u, p += 4) {
+            for (int u = 0; u < ax.count[ii]; ++u) {
+                const std::uint8_t* p = lv.pixel(base, ax.first[ii] + u, ay.first[jj] + t);
                 float weight = wx[u] * wy[t];
                 float m = straight ? weight * p[3] * (1.0f / 255.0f) : weight;
                 acc[0] += p[0] * m;
@@ -348,7 +387,7 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
             for (std::size_t a = 0; a < same.size() && b < e;) {
                 int lo = std::max(same[a].start, b->start), hi = std::min(same[a].end, b->end);
                 if (hi - lo >= 1 && same[a].colour == b->colour)
-                    next.push_back({lo, hi, b->colour});
+                    next.push_back({lo, hi, b->colour, 0});
                 if (same[a].end < b->end)
                     ++a;
                 else
