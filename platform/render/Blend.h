@@ -19,12 +19,18 @@ constexpr std::uint8_t toByte(float v) {
     return v <= 0.0f ? 0 : v >= 1.0f ? 255 : static_cast<std::uint8_t>(v * 255.0f + 0.5f);
 }
 
-// One colour over `count` pixels.
+// One colour over `count` pixels; long spans sixteen pixels a store.
 inline void fillSpan(std::uint8_t* p, int count, const std::uint8_t rgba[4]) {
-    std::uint32_t word;
-    std::memcpy(&word, rgba, 4);
-    for (int i = 0; i < count; ++i)
-        std::memcpy(p + static_cast<std::size_t>(i) * 4, &word, 4);
+    int i = 0;
+    if (count >= 32) {
+        std::uint8_t pattern[64];
+        for (int k = 0; k < 16; ++k)
+            std::memcpy(pattern + k * 4, rgba, 4);
+        for (; i + 16 <= count; i += 16)
+            std::memcpy(p + static_cast<std::size_t>(i) * 4, pattern, 64);
+    }
+    for (; i < count; ++i)
+        std::memcpy(p + static_cast<std::size_t>(i) * 4, rgba, 4);
 }
 
 // A straight colour with alpha `a` (0..255) over `count` pixels.

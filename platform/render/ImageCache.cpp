@@ -285,7 +285,7 @@ const std::uint8_t* ImageCache::Source::Level::pixel(const std::uint8_t* pixels,
         std::upper_bound(b, e, x, [](int v, const SameRun& run) { return v < run.start; });
     if (after != b && x < (after - 1)->end)
         return reinterpret_cast<const std::uint8_t*>(&(after - 1)->colour);
-    int inRuns = after != e ? after->before
+    int inRuns = after != e   ? after->before
                  : after != b ? (after - 1)->before + (after - 1)->end - (after - 1)->start
                               : 0;
     return gapPixels.data() + (static_cast<std::size_t>(gapStart[k]) + (x - inRuns)) * 4;
@@ -340,6 +340,7 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
     ScaledImage& out = entry.scaled;
     out.area = area;
     out.rowEnd.reserve(static_cast<std::size_t>(area.height()));
+    out.runs.reserve(static_cast<std::size_t>(area.height()) * 8);
     RunWriter writer(out);
     std::vector<SameRun> same, next;
 

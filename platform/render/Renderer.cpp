@@ -462,6 +462,13 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         int v = static_cast<int>(fv + 1.0) - 1;
         return v;
     };
+    // a + (b - a) f / 256 on each byte of two pixels, two bytes a multiplication.
+    auto lerp = [](std::uint32_t a, std::uint32_t b, std::uint32_t f) {
+        const std::uint32_t g = 256u - f, even = 0x00ff00ffu, half = 0x00800080u;
+        std::uint32_t lo = (((a & even) * g + (b & even) * f + half) >> 8) & even;
+        std::uint32_t hi = ((((a >> 8) & even) * g + ((b >> 8) & even) * f + half) >> 8) & even;
+        return lo | (hi << 8);
+    };
     // A pixel the view covers whole: bilinear in fixed point.
     auto wholePixel = [&](int x, int y) {
         const Column& c = column(x);
@@ -470,18 +477,14 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         auto fy = static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5);
         int va = std::clamp(v0, source.y0, source.y1 - 1);
         int vb = std::clamp(v0 + 1, source.y0, source.y1 - 1);
-        const std::uint8_t* p00 = snap.pixels.at(c.ua, va);
-        const std::uint8_t* p10 = snap.pixels.at(c.ub, va);
-        const std::uint8_t* p01 = snap.pixels.at(c.ua, vb);
-        const std::uint8_t* p11 = snap.pixels.at(c.ub, vb);
-        const auto fx = static_cast<std::uint32_t>(c.fx256), gx = 256u - fx, gy = 256u - fy;
-        std::uint8_t* out = target.at(x, y);
-        for (int k = 0; k < 3; ++k) {
-            std::uint32_t top = p00[k] * gx + p10[k] * fx;
-            std::uint32_t bottom = p01[k] * gx + p11[k] * fx;
-            out[k] = static_cast<std::uint8_t>((top * gy + bottom * fy + 32768u) >> 16);
-        }
-        out[3] = 255;
+        std::uint32_t p00, p10, p01, p11;
+        std::memcpy(&p00, snap.pixels.at(c.ua, va), 4);
+        std::memcpy(&p10, snap.pixels.at(c.ub, va), 4);
+        std::memcpy(&p01, snap.pixels.at(c.ua, vb), 4);
+        std::memcpy(&p11, snap.pixels.at(c.ub, vb), 4);
+        const auto fx = static_cast<std::uint32_t>(c.fx256);
+        std::uint32_t mixed = lerp(lerp(p00, p10, fx), lerp(p01, p11, fx), fy);
+        std::memcpy(target.at(x, y), &mixed, 4);
     };
 
     // Columns [x0, x1) of row y, all covered whole: where every source pixel they sample is one
@@ -533,10 +536,10 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         }
         for (int x = reachA; x < wholeA; ++x)
             edgePixel(x, y);
-        for (int x = wholeA; x < wholeB; x += 128)
-            span(span, x, std::min(wholeB, x + 128), y);
         for (int x = wholeB; x < reachB; ++x)
             edgePixel(x, y);
+        for (int x = wholeA; x < wholeB; x += 128)
+            span(span, x, std::min(wholeB, x + 128), y);
     }
 }
 
