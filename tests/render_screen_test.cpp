@@ -131,5 +131,29 @@ TEST(RenderCommand, WritesWhatTheScreenShows) {
     EXPECT_THROW(sim.execute("render /nonexistent-folder/x.png", out), ScriptError);
 }
 
+// A flip keeps what it turns between frames; a change to the screen it takes away, which is on
+// no screen while it turns, still shows in the next frame, as a fresh drawing shows it.
+TEST(RenderFlip, KeepsWhatItTurnsOnlyWhileNothingInItChanges) {
+    MemorySettingsStore store;
+    Simulator sim(store, NOCTURO_RESOURCE_DIR);
+    std::ostringstream out;
+    for (const char* line : {"launch", "wait 1.4", "press goToSettings:", "wait 0.15"})
+        sim.execute(line, out);
+    Nocturo& app = *sim.app();
+    Renderer renderer(app.images());
+    Framebuffer kept;
+    auto frame = [&] {
+        renderer.render(*app.window(), app.application(), app.runLoop().now(), 2.0f, kept);
+        return kept.pixels;
+    };
+    auto yellow = frame();
+    sim.execute("wait 0.02", out);
+    EXPECT_EQ(frame(), captureScreen(app, 2.0f).pixels);
+    sim.execute("call setColorByIndex: 3", out);
+    auto blue = frame();
+    EXPECT_NE(blue, yellow);
+    EXPECT_EQ(blue, captureScreen(app, 2.0f).pixels);
+}
+
 } // namespace
 } // namespace nocturo

@@ -549,7 +549,21 @@ const Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item,
     Snapshot& snap = snapshots_[before ? 0 : 1];
     const Framebuffer& target = painter.target();
     const PixelRect area = item.bounds;
-    if (snap.valid && snap.view == item.view && snap.area == area &&
+    const std::vector<View*>& children =
+        before ? item.transition->fromSubviews : item.view->subviews();
+    // The views a transition takes away are on no screen: their changes reach no window, but
+    // their revisions still count them.
+    std::uint64_t stamp = 14695981039346656037ull;
+    auto mark = [&](auto& self, const View& view, const std::vector<View*>& below) -> void {
+        for (std::uint64_t v :
+             {static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&view)), view.revision()})
+            stamp = (stamp ^ v) * 1099511628211ull;
+        for (const View* child : below)
+            if (child)
+                self(self, *child, child->subviews());
+    };
+    mark(mark, *item.view, children);
+    if (snap.valid && snap.stamp == stamp && snap.view == item.view && snap.area == area &&
         snap.pixels.width == target.width && snap.pixels.height == target.height &&
         snap.scale == painter.scale())
         return snap;
@@ -563,11 +577,12 @@ const Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item,
     {
         Painter layer(snap.pixels, painter.scale());
         layer.clipToPixels(area);
-        drawLayer(layer, item, before ? item.transition->fromSubviews : item.view->subviews());
+        drawLayer(layer, item, children);
     }
     snap.valid = !(nextChange_ < std::numeric_limits<double>::infinity());
     nextChange_ = std::min(changeBefore, nextChange_);
     snap.view = item.view;
+    snap.stamp = stamp;
     snap.area = area;
     snap.scale = painter.scale();
 

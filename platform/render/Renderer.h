@@ -71,6 +71,7 @@ private:
         const View* view = nullptr;
         PixelRect area;
         float scale = 0.0f;
+        std::uint64_t stamp = 0; // of the views drawn into it and their revisions
         Framebuffer pixels;
         int tilesWide = 0;
         int tilesHigh = 0;
