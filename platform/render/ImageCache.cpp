@@ -274,15 +274,20 @@ void ImageCache::index(Source::Level& level, const std::uint8_t* pixels) {
     }
 }
 
-const std::uint8_t* ImageCache::Source::Level::pixel(const std::uint8_t* pixels, int x,
-                                                     int y) const {
+const std::uint8_t* ImageCache::Source::Level::pixel(const std::uint8_t* pixels, int x, int y,
+                                                     const SameRun*& after) const {
     const auto k = static_cast<std::size_t>(y);
     if (gapStart[k] == inPlace)
         return pixels + (k * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
     const SameRun* b = runs.data() + (k == 0 ? 0 : rowEnd[k - 1]);
     const SameRun* e = runs.data() + rowEnd[k];
-    const SameRun* after =
-        std::upper_bound(b, e, x, [](int v, const SameRun& run) { return v < run.start; });
+    // `after`, the first run that starts past x, moves only a little from one pixel to the next.
+    if (!after || after < b || after > e)
+        after = b;
+    while (after != e && after->start <= x)
+        ++after;
+    while (after != b && (after - 1)->start > x)
+        --after;
     if (after != b && x < (after - 1)->end)
         return reinterpret_cast<const std::uint8_t*>(&(after - 1)->colour);
     int inRuns = after != e   ? after->before
@@ -345,14 +350,29 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
     std::vector<SameRun> same, next;
 
     // One target pixel from every source pixel under it.
+    std::vector<const SameRun*> cursors; // per source row under the target row
     auto computed = [&](int i, int j, std::uint8_t rgba[4]) {
         float acc[4] = {0, 0, 0, 0};
         const auto ii = static_cast<std::size_t>(i), jj = static_cast<std::size_t>(j);
         const float* wx = ax.weights.data() + ax.offset[ii];
         const float* wy = ay.weights.data() + ay.offset[jj];
         for (int t = 0; t < ay.count[jj]; ++t) {
-            for (int u = 0; u < ax.count[ii]; ++u) {
-                const std::uint8_t* p = lv.pixel(base, ax.first[ii] + u, ay.first[jj] + t);
+            if (static_cast<std::size_t>(t) >= cursors.size())
+                cursors.push_back(nullptr);
+            // The taps of one row lie in one run or one gap, mostly: then one look-up serves.
+            const SameRun*& cursor = cursors[static_cast<std::size_t>(t)];
+            const int y = ay.first[jj] + t, x0 = ax.first[ii], n = ax.count[ii];
+            const std::uint8_t* p0 = lv.pixel(base, x0, y, cursor);
+            const std::uint8_t* pn = n > 1 ? lv.pixel(base, x0 + n - 1, y, cursor) : p0;
+            // (Compared as addresses: the two may lie in different arrays.)
+            const auto apart =
+                reinterpret_cast<std::uintptr_t>(pn) - reinterpret_cast<std::uintptr_t>(p0);
+            const int step = apart == 0                                         ? 0
+                             : apart == static_cast<std::uintptr_t>(n - 1) * 4u ? 4
+                                                                                : -1;
+            for (int u = 0; u < n; ++u) {
+                const std::uint8_t* p =
+                    step >= 0 ? p0 + u * step : lv.pixel(base, x0 + u, y, cursor);
                 float weight = wx[u] * wy[t];
                 float m = straight ? weight * p[3] * (1.0f / 255.0f) : weight;
                 acc[0] += p[0] * m;
@@ -376,6 +396,7 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
         const auto jj = static_cast<std::size_t>(j);
         // The runs of one colour shared by every source row under this target row.
         same.clear();
+        std::fill(cursors.begin(), cursors.end(), nullptr);
         for (int t = 0; t < ay.count[jj]; ++t) {
             auto k = static_cast<std::size_t>(ay.first[jj] + t);
             const SameRun* b = lv.runs.data() + (k == 0 ? 0 : lv.rowEnd[k - 1]);

@@ -67,7 +67,9 @@ private:
             static constexpr std::uint32_t inPlace = 0xffffffffu;
             std::vector<std::uint8_t> gapPixels;
             std::vector<std::uint32_t> gapStart; // a row's first, in pixels, or inPlace
-            const std::uint8_t* pixel(const std::uint8_t* pixels, int x, int y) const;
+            // Pixel (x, y); `after` carries the place in the row from one call to the next.
+            const std::uint8_t* pixel(const std::uint8_t* pixels, int x, int y,
+                                      const SameRun*& after) const;
         };
         std::vector<Level> levels;
     };
