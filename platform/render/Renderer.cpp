@@ -496,8 +496,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         double va = cy + sy * a.invS - 0.5, vb = cy + sy * b.invS - 0.5;
         auto row = [&](double fv) { return std::clamp(floorRow(fv), source.y0, source.y1 - 1); };
         std::uint32_t colour = 0;
-        if (snap.uniform(a.ua, b.ub, row(std::min(va, vb)), row(std::max(va, vb) + 1.0),
-                         colour)) {
+        if (snap.uniform(a.ua, b.ub, row(std::min(va, vb)), row(std::max(va, vb) + 1.0), colour)) {
             std::uint8_t rgba[4];
             std::memcpy(rgba, &colour, 4);
             blend::fillSpan(target.at(x0, y), x1 - x0, rgba);
