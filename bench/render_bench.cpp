@@ -1,6 +1,6 @@
-// Rendering against the floor: each screen's full redraw and an unchanged frame, next to a
-// plain fill of the same framebuffer, at 1x, 2x and 3x. The table at the end gives each one's
-// cost as a multiple of the fill's at its scale.
+// Rendering against the floor: each screen's full redraw, a spot resize, a flip and an unchanged
+// frame, next to a plain fill of the same framebuffer, at 1x, 2x and 3x. The table at the end
+// gives each one's cost as a multiple of the fill's at its scale.
 
 #include "frontends/sim/Simulator.h"
 #include "platform/render/Renderer.h"
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -38,6 +39,11 @@ struct Screen {
 };
 
 const std::vector<std::string> paintingScript = {"launch", "wait 1.4"};
+std::vector<std::string> then(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 const std::vector<std::string> settingsScript = {"launch", "wait 1.4",
                                                  "press goToSettings:", "wait 2.5"};
 
@@ -86,6 +92,22 @@ void spotResize(benchmark::State& state) {
     }
 }
 
+// The flip to the settings, a quarter and three quarters of the way through: the painting
+// screen turning away, then the settings turning in, one frame of each in turn.
+void flip(benchmark::State& state) {
+    float scale = static_cast<float>(state.range(0));
+    Screen screen(then(paintingScript, {"press goToSettings:", "wait 0.2"}));
+    Nocturo& app = *screen.sim.app();
+    const double times[2] = {app.runLoop().now(), app.runLoop().now() + 0.4};
+    int turn = 0;
+    for (auto _ : state) {
+        turn ^= 1;
+        benchmark::DoNotOptimize(screen.renderer->render(*app.window(), app.application(),
+                                                         times[turn], scale, screen.frame));
+        benchmark::ClobberMemory();
+    }
+}
+
 void unchangedFrame(benchmark::State& state) {
     float scale = static_cast<float>(state.range(0));
     Screen screen(paintingScript);
@@ -102,33 +124,49 @@ BENCHMARK(plainFill)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(paintingScreen)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(settingsScreen)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(spotResize)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(flip)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(unchangedFrame)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
-// The console output, then each benchmark's time over the plain fill's at the same scale.
+// The console output, then each benchmark's time over the plain fill's at the same scale, in
+// wall-clock and in processor time (steadier on a busy machine). With repetitions, the medians.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            std::string name = run.run_name.str();
+            if (median || (run.run_type == Run::RT_Iteration && !medians_.count(name)))
+                times_[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            if (median)
+                medians_.insert(name);
+        }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-26s %12s %12s\n", "benchmark", "time (us)", "x fill");
+        std::printf("\n%-26s %12s %10s %12s %10s\n", "benchmark", "time (us)", "x fill", "cpu (us)",
+                    "x fill");
         for (const auto& [name, time] : times_) {
             auto slash = name.find('/');
             if (slash == std::string::npos)
                 continue;
             auto fill = times_.find("plainFill" + name.substr(slash));
-            if (fill == times_.end() || fill->second <= 0.0)
+            if (fill == times_.end() || fill->second.real <= 0.0 || fill->second.cpu <= 0.0)
                 continue;
-            std::printf("%-26s %12.2f %12.4f\n", name.c_str(), time, time / fill->second);
+            std::printf("%-26s %12.2f %10.3f %12.2f %10.3f\n", name.c_str(), time.real,
+                        time.real / fill->second.real, time.cpu, time.cpu / fill->second.cpu);
         }
     }
 
 private:
-    std::map<std::string, double> times_;
+    struct Times {
+        double real = 0.0;
+        double cpu = 0.0;
+    };
+    std::map<std::string, Times> times_;
+    std::set<std::string> medians_;
 };
 
 } // namespace

@@ -198,6 +198,7 @@ void View::touchesCancelled(const std::vector<Touch*>& touches, const TouchEvent
 }
 
 void View::setNeedsDisplay() {
+    ++revision_;
     if (Window* w = window())
         w->markNeedsDisplay();
 }

@@ -5,6 +5,7 @@
 #include "platform/Geometry.h"
 #include "platform/Object.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -81,6 +82,9 @@ public:
 
     // Marks the screen that shows this view as in need of a redraw.
     void setNeedsDisplay();
+    // Counts the view's changes of look, also while it is on no screen (a view a transition
+    // is taking away), so that what was drawn of it can be known to be still good.
+    std::uint64_t revision() const { return revision_; }
 
     // Content that a kind of view draws itself, over its background and under its subviews,
     // in its own points.
@@ -101,6 +105,7 @@ private:
     bool userInteractionEnabled_ = true;
     bool multipleTouchEnabled_ = false;
     bool clipsToBounds_ = false;
+    std::uint64_t revision_ = 0;
     View* superview_ = nullptr;
     std::vector<View*> subviews_;
     Layer layer_{*this};

@@ -93,6 +93,31 @@ TEST(RenderPainter, FractionalEdgesCoverPartOfAPixel) {
     EXPECT_EQ(red(fb, 3, 0), 0);
 }
 
+// At the scales of real windows and phones rect edges fall inside pixels: such a pixel is
+// still drawn, by the part of it the rect covers.
+TEST(RenderPainter, EdgesInsidePixelsAtFractionalScalesColourThemByCoverage) {
+    Framebuffer fb = blackBitmap(4, 1);
+    Painter painter(fb, 1.0f);
+    painter.fillRect({0.3f, 0, 2.0f, 1}, Color::whiteColor());
+    EXPECT_NEAR(red(fb, 0, 0), 0.7 * 255, 1);
+    EXPECT_EQ(red(fb, 1, 0), 255);
+    EXPECT_NEAR(red(fb, 2, 0), 0.3 * 255, 1);
+    EXPECT_EQ(red(fb, 3, 0), 0);
+
+    for (float scale : {1.25f, 3.66f}) {
+        Framebuffer big = blackBitmap(12, 12);
+        Painter scaled(big, scale);
+        scaled.fillRect({1, 1, 1, 1}, Color::whiteColor());
+        // [scale, 2 scale) in pixels: the first and last pixels it reaches are partly covered.
+        int first = static_cast<int>(scale), last = static_cast<int>(2 * scale);
+        double startCover = first + 1 - scale, endCover = 2 * scale - last;
+        EXPECT_NEAR(red(big, first, first), startCover * startCover * 255, 1) << scale;
+        EXPECT_NEAR(red(big, last, first), endCover * startCover * 255, 1) << scale;
+        EXPECT_EQ(red(big, first - 1, first), 0) << scale;
+        EXPECT_EQ(red(big, last + 1, first), 0) << scale;
+    }
+}
+
 TEST(RenderPainter, ScaleMultipliesPointsIntoPixels) {
     Framebuffer fb = blackBitmap(9, 9);
     Painter painter(fb, 3.0f);

@@ -6,6 +6,7 @@
 #include "frontends/sim/Simulator.h"
 #include "platform/render/PngFile.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -53,6 +54,11 @@ const Shot shots[] = {
     {"settings", settings, 1.0f},
     {"settings_3x", settings, 3.0f},
     {"sample", then(settings, {"control sampleSelector 2", "wait 1.0"}), 1.0f},
+    // The scales of real windows and phones, where edges fall inside pixels.
+    {"painting_spot_1_25x", painting, 1.25f},
+    {"painting_spot_3_66x", painting, 3.66f},
+    {"settings_1_25x", settings, 1.25f},
+    {"settings_3_66x", settings, 3.66f},
 };
 
 std::string goldenPath(const std::string& name) {
@@ -69,8 +75,9 @@ TEST_P(RenderScreen, MatchesItsGoldenPicture) {
     for (const std::string& line : shot.script)
         ASSERT_NO_THROW(sim.execute(line, out)) << line;
     Framebuffer actual = captureScreen(*sim.app(), shot.scale);
-    ASSERT_EQ(actual.width, static_cast<int>(320 * shot.scale));
-    ASSERT_EQ(actual.height, static_cast<int>(480 * shot.scale));
+    // A last column and row that the screen only partly covers are pixels too.
+    ASSERT_EQ(actual.width, static_cast<int>(std::ceil(320 * shot.scale - 0.001f)));
+    ASSERT_EQ(actual.height, static_cast<int>(std::ceil(480 * shot.scale - 0.001f)));
 
     const std::string path = goldenPath(shot.name);
     auto golden = readPng(path);
@@ -122,6 +129,30 @@ TEST(RenderCommand, WritesWhatTheScreenShows) {
     EXPECT_EQ(written->pixels, direct.pixels);
     std::remove(file.c_str());
     EXPECT_THROW(sim.execute("render /nonexistent-folder/x.png", out), ScriptError);
+}
+
+// A flip keeps what it turns between frames; a change to the screen it takes away, which is on
+// no screen while it turns, still shows in the next frame, as a fresh drawing shows it.
+TEST(RenderFlip, KeepsWhatItTurnsOnlyWhileNothingInItChanges) {
+    MemorySettingsStore store;
+    Simulator sim(store, NOCTURO_RESOURCE_DIR);
+    std::ostringstream out;
+    for (const char* line : {"launch", "wait 1.4", "press goToSettings:", "wait 0.15"})
+        sim.execute(line, out);
+    Nocturo& app = *sim.app();
+    Renderer renderer(app.images());
+    Framebuffer kept;
+    auto frame = [&] {
+        renderer.render(*app.window(), app.application(), app.runLoop().now(), 2.0f, kept);
+        return kept.pixels;
+    };
+    auto yellow = frame();
+    sim.execute("wait 0.02", out);
+    EXPECT_EQ(frame(), captureScreen(app, 2.0f).pixels);
+    sim.execute("call setColorByIndex: 3", out);
+    auto blue = frame();
+    EXPECT_NE(blue, yellow);
+    EXPECT_EQ(blue, captureScreen(app, 2.0f).pixels);
 }
 
 } // namespace

@@ -93,6 +93,7 @@ DesktopFrontend::DesktopFrontend(const Options& options, SettingsStore& store,
         std::make_unique<DesktopWindow>("Nocturo", Viewport::windowExtent(320.0f, scale),
                                         Viewport::windowExtent(480.0f, scale), options.fullscreen);
     refreshInterval_ = window_->refreshInterval();
+    touches_.setBarsTouchTheEdge(true);
     // The photographer's screen must not dim or lock in the middle of an exposure.
     SDL_DisableScreenSaver();
     wakeEvent_ = SDL_RegisterEvents(1);

@@ -6,14 +6,22 @@
 
 namespace nocturo {
 
+std::optional<Point> TouchRouter::landing(const Viewport& viewport, Point p) const {
+    if (viewport.contains(p))
+        return p;
+    if (!barsTouchTheEdge_ || viewport.isEmpty() || std::isnan(p.x) || std::isnan(p.y))
+        return std::nullopt;
+    return viewport.clamp(p);
+}
+
 void TouchRouter::mouseDown(Window& window, const Viewport& viewport, float x, float y) {
     if (mouseDown_)
         return;
-    Point p = viewport.pointAt(x, y);
-    if (!viewport.contains(p))
+    std::optional<Point> p = landing(viewport, viewport.pointAt(x, y));
+    if (!p)
         return;
     mouseDown_ = true;
-    window.touchDown(mouseFinger, p);
+    window.touchDown(mouseFinger, *p);
 }
 
 void TouchRouter::mouseMove(Window& window, const Viewport& viewport, float x, float y) {
@@ -44,12 +52,12 @@ void TouchRouter::fingerDown(Window& window, const Viewport& viewport, std::int6
     FingerKey key{device, finger};
     if (fingers_.count(key))
         return;
-    Point p = viewport.pointAtFraction(fx, fy);
-    if (!viewport.contains(p))
+    std::optional<Point> p = landing(viewport, viewport.pointAtFraction(fx, fy));
+    if (!p)
         return;
     int id = freeId();
     fingers_[key] = id;
-    window.touchDown(id, p);
+    window.touchDown(id, *p);
 }
 
 void TouchRouter::fingerMove(Window& window, const Viewport& viewport, std::int64_t device,

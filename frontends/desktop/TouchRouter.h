@@ -5,17 +5,25 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace nocturo {
 
 // Turns the mouse and the fingers of touch screens into the window's touches. The mouse is one
 // finger while its button is held; each finger on a touch screen is a finger of its own. A
-// finger that lands beside the screen, on the black around it, touches nothing; one that
-// slides off the screen stays at its edge.
+// finger that lands beside the screen, on the black around it, touches nothing, or the nearest
+// point of the screen's edge when the bars are the screen's; one that slides off the screen
+// stays at its edge.
 class TouchRouter {
 public:
     static constexpr int mouseFinger = 0;
+
+    // The whole window is the light's: a finger that lands on the black around the screen
+    // touches the screen at the nearest point of its edge, so a thumb near the window's edge
+    // can still switch the light.
+    void setBarsTouchTheEdge(bool on) { barsTouchTheEdge_ = on; }
+    bool barsTouchTheEdge() const { return barsTouchTheEdge_; }
 
     // Mouse positions are in window units.
     void mouseDown(Window& window, const Viewport& viewport, float x, float y);
@@ -44,7 +52,10 @@ public:
 private:
     using FingerKey = std::pair<std::int64_t, std::int64_t>;
     int freeId() const;
+    // Where a finger landing at `p` touches the screen, if anywhere.
+    std::optional<Point> landing(const Viewport& viewport, Point p) const;
 
+    bool barsTouchTheEdge_ = false;
     bool mouseDown_ = false;
     std::map<FingerKey, int> fingers_;
 };

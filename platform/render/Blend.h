@@ -19,12 +19,18 @@ constexpr std::uint8_t toByte(float v) {
     return v <= 0.0f ? 0 : v >= 1.0f ? 255 : static_cast<std::uint8_t>(v * 255.0f + 0.5f);
 }
 
-// One colour over `count` pixels.
+// One colour over `count` pixels; long spans sixteen pixels a store.
 inline void fillSpan(std::uint8_t* p, int count, const std::uint8_t rgba[4]) {
-    std::uint32_t word;
-    std::memcpy(&word, rgba, 4);
-    for (int i = 0; i < count; ++i)
-        std::memcpy(p + static_cast<std::size_t>(i) * 4, &word, 4);
+    int i = 0;
+    if (count >= 32) {
+        std::uint8_t pattern[64];
+        for (int k = 0; k < 16; ++k)
+            std::memcpy(pattern + k * 4, rgba, 4);
+        for (; i + 16 <= count; i += 16)
+            std::memcpy(p + static_cast<std::size_t>(i) * 4, pattern, 64);
+    }
+    for (; i < count; ++i)
+        std::memcpy(p + static_cast<std::size_t>(i) * 4, rgba, 4);
 }
 
 // A straight colour with alpha `a` (0..255) over `count` pixels.
@@ -76,6 +82,22 @@ inline void blendPremultipliedSpan(std::uint8_t* d, const std::uint8_t* s, int c
         d[0] = static_cast<std::uint8_t>(div255(s[0] * opacity) + div255(d[0] * keep));
         d[1] = static_cast<std::uint8_t>(div255(s[1] * opacity) + div255(d[1] * keep));
         d[2] = static_cast<std::uint8_t>(div255(s[2] * opacity) + div255(d[2] * keep));
+        d[3] = 255;
+    }
+}
+
+// One premultiplied colour over `count` pixels, scaled by `opacity` (0..255).
+inline void blendPremultipliedColourSpan(std::uint8_t* d, const std::uint8_t s[4], int count,
+                                         std::uint32_t opacity) {
+    const std::uint32_t o = opacity >= 255 ? 255 : opacity;
+    const std::uint32_t r = o >= 255 ? s[0] : div255(s[0] * o);
+    const std::uint32_t g = o >= 255 ? s[1] : div255(s[1] * o);
+    const std::uint32_t b = o >= 255 ? s[2] : div255(s[2] * o);
+    const std::uint32_t keep = 255u - (o >= 255 ? s[3] : div255(s[3] * o));
+    for (int i = 0; i < count; ++i, d += 4) {
+        d[0] = static_cast<std::uint8_t>(r + div255(d[0] * keep));
+        d[1] = static_cast<std::uint8_t>(g + div255(d[1] * keep));
+        d[2] = static_cast<std::uint8_t>(b + div255(d[2] * keep));
         d[3] = 255;
     }
 }

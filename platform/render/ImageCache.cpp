@@ -18,15 +18,22 @@ struct Axis {
     std::vector<int> offset;
     std::vector<float> weights;
     std::vector<float> total;
-    int maxTaps = 0;
+    std::vector<int> end;       // first + count: never decreases along the axis
+    std::vector<int> sameTotal; // the last pixel from this one on with the same total weight
 };
 
 Axis makeAxis(double origin, double length, int source, int from, int to) {
     Axis axis;
     double perPixel = static_cast<double>(source) / length; // source pixels per target pixel
+    const auto n = static_cast<std::size_t>(std::max(0, to - from));
+    for (auto* v : {&axis.first, &axis.count, &axis.offset, &axis.end})
+        v->reserve(n);
+    axis.total.reserve(n);
+    axis.weights.reserve(n * 3);
     for (int i = from; i < to; ++i) {
         int first = 0;
-        std::vector<float> w;
+        const std::size_t offset = axis.weights.size();
+        auto& w = axis.weights;
         if (perPixel >= 1.0) {
             // Shrinking: the average over the source pixels under the target pixel.
             double a = (i - origin) * perPixel, b = (i + 1 - origin) * perPixel;
@@ -53,15 +60,23 @@ Axis makeAxis(double origin, double length, int source, int from, int to) {
                 w.push_back(static_cast<float>(f * cover));
             }
         }
-        axis.first.push_back(first);
-        axis.count.push_back(static_cast<int>(w.size()));
-        axis.offset.push_back(static_cast<int>(axis.weights.size()));
-        axis.weights.insert(axis.weights.end(), w.begin(), w.end());
+        const int count = static_cast<int>(w.size() - offset);
         float sum = 0.0f;
-        for (float v : w)
-            sum += v;
+        for (std::size_t t = offset; t < w.size(); ++t)
+            sum += w[t];
+        axis.first.push_back(first);
+        axis.count.push_back(count);
+        axis.offset.push_back(static_cast<int>(offset));
         axis.total.push_back(sum);
-        axis.maxTaps = std::max(axis.maxTaps, static_cast<int>(w.size()));
+        axis.end.push_back(first + count);
+    }
+    // Only pixels at the picture's edges weigh less than a whole one.
+    const int last = static_cast<int>(n) - 1;
+    axis.sameTotal.assign(n, last);
+    for (int i = last - 1; i >= 0; --i) {
+        auto k = static_cast<std::size_t>(i);
+        axis.sameTotal[k] =
+            std::fabs(axis.total[k] - axis.total[k + 1]) < 1e-5f ? axis.sameTotal[k + 1] : i;
     }
     return axis;
 }
@@ -70,23 +85,70 @@ std::int64_t toFixed(float v) {
     return std::llround(static_cast<double>(v) * 64.0);
 }
 
-void cutIntoRuns(ScaledImage& out) {
-    int w = out.area.width();
-    out.rows.assign(static_cast<std::size_t>(out.area.height()), {});
-    for (int y = 0; y < out.area.height(); ++y) {
-        const std::uint8_t* p = out.row(y);
-        auto& runs = out.rows[static_cast<std::size_t>(y)];
-        for (int x = 0; x < w; ++x) {
-            std::uint8_t a = p[x * 4 + 3];
-            auto kind = a == 0     ? ScaledImage::RunKind::Clear
-                        : a == 255 ? ScaledImage::RunKind::Opaque
-                                   : ScaledImage::RunKind::Blend;
-            if (!runs.empty() && runs.back().kind == kind)
-                ++runs.back().length;
-            else
-                runs.push_back({x, 1, kind});
+// Builds a ScaledImage row by row, joining a run to the one before it where they can be one.
+class RunWriter {
+public:
+    explicit RunWriter(ScaledImage& out) : out_(out) {}
+
+    void solid(int start, int length, const std::uint8_t rgba[4]) {
+        if (rgba[3] == 0) {
+            clear(start, length);
+            return;
         }
+        if (auto* last = joinable(start, ScaledImage::RunKind::Solid);
+            last && std::memcmp(last->colour, rgba, 4) == 0) {
+            last->length += length;
+            return;
+        }
+        ScaledImage::Run run{start, length, ScaledImage::RunKind::Solid, {}, 0};
+        std::memcpy(run.colour, rgba, 4);
+        out_.runs.push_back(run);
     }
+    void pixel(int start, const std::uint8_t rgba[4]) {
+        if (rgba[3] == 0) {
+            clear(start, 1);
+            return;
+        }
+        auto kind = rgba[3] == 255 ? ScaledImage::RunKind::Opaque : ScaledImage::RunKind::Blend;
+        if (auto* last = joinable(start, kind))
+            ++last->length;
+        else
+            out_.runs.push_back(
+                {start, 1, kind, {}, static_cast<std::uint32_t>(out_.pixels.size())});
+        out_.pixels.insert(out_.pixels.end(), rgba, rgba + 4);
+    }
+    void clear(int start, int length) {
+        if (auto* last = joinable(start, ScaledImage::RunKind::Clear))
+            last->length += length;
+        else
+            out_.runs.push_back({start, length, ScaledImage::RunKind::Clear, {}, 0});
+    }
+    void endRow() {
+        out_.rowEnd.push_back(static_cast<std::uint32_t>(out_.runs.size()));
+        rowBegin_ = out_.runs.size();
+    }
+
+private:
+    ScaledImage::Run* joinable(int start, ScaledImage::RunKind kind) {
+        if (out_.runs.size() == rowBegin_)
+            return nullptr;
+        ScaledImage::Run& last = out_.runs.back();
+        return last.kind == kind && last.start + last.length == start ? &last : nullptr;
+    }
+
+    ScaledImage& out_;
+    std::size_t rowBegin_ = 0;
+};
+
+// The target pixel's bytes from its sums: alpha rounded, colour held to at most the alpha.
+void toPixel(const float acc[4], std::uint8_t out[4]) {
+    float a = std::clamp(acc[3], 0.0f, 255.0f);
+    auto ab = static_cast<std::uint8_t>(a + 0.5f);
+    for (int c = 0; c < 3; ++c) {
+        float v = std::clamp(acc[c], 0.0f, 255.0f);
+        out[c] = std::min(ab, static_cast<std::uint8_t>(v + 0.5f));
+    }
+    out[3] = ab;
 }
 
 } // namespace
@@ -122,11 +184,10 @@ bool ImageCache::isOpaque(const std::shared_ptr<const Image>& image) {
 
 // The smallest halving still about as large as the target on both axes; level 0 is the
 // picture itself, read straight, and has no pixels of its own here.
-const ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth,
-                                                   float targetHeight) {
+ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth, float targetHeight) {
     auto image = s.image.lock();
     if (s.levels.empty())
-        s.levels.push_back({image->width, image->height, {}});
+        s.levels.push_back({image->width, image->height, {}, false, {}, {}, {}, {}});
     std::size_t index = 0;
     for (;;) {
         const auto& cur = s.levels[index];
@@ -137,7 +198,7 @@ const ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth,
             static_cast<float>(nh) < targetHeight * 0.9f)
             break;
         if (index + 1 == s.levels.size()) {
-            Source::Level next{nw, nh, {}};
+            Source::Level next{nw, nh, {}, false, {}, {}, {}, {}};
             next.pixels.resize(static_cast<std::size_t>(nw) * static_cast<std::size_t>(nh) * 4);
             const bool straight = index == 0;
             const std::uint8_t* src = straight ? image->pixels.data() : cur.pixels.data();
@@ -168,6 +229,71 @@ const ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth,
         ++index;
     }
     return s.levels[index];
+}
+
+void ImageCache::index(Source::Level& level, const std::uint8_t* pixels) {
+    if (level.indexed)
+        return;
+    level.indexed = true;
+    level.rowEnd.reserve(static_cast<std::size_t>(level.height));
+    auto colourAt = [](const std::uint8_t* p) {
+        std::uint32_t c = 0;
+        if (p[3] != 0)
+            std::memcpy(&c, p, 4);
+        return c;
+    };
+    level.gapStart.reserve(static_cast<std::size_t>(level.height));
+    for (int y = 0; y < level.height; ++y) {
+        const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * level.width * 4;
+        const std::size_t first = level.runs.size();
+        int inRuns = 0;
+        for (int x = 0; x < level.width;) {
+            std::uint32_t c = colourAt(row + x * 4);
+            int e = x + 1;
+            while (e < level.width && colourAt(row + e * 4) == c)
+                ++e;
+            if (e - x >= 2) {
+                level.runs.push_back({x, e, c, inRuns});
+                inRuns += e - x;
+            }
+            x = e;
+        }
+        level.rowEnd.push_back(static_cast<std::uint32_t>(level.runs.size()));
+        if ((level.width - inRuns) * 4 > level.width) {
+            level.gapStart.push_back(Source::Level::inPlace);
+            continue;
+        }
+        level.gapStart.push_back(static_cast<std::uint32_t>(level.gapPixels.size() / 4));
+        int x = 0;
+        for (std::size_t r = first; r < level.runs.size(); ++r) {
+            level.gapPixels.insert(level.gapPixels.end(), row + x * 4,
+                                   row + level.runs[r].start * 4);
+            x = level.runs[r].end;
+        }
+        level.gapPixels.insert(level.gapPixels.end(), row + x * 4, row + level.width * 4);
+    }
+}
+
+const std::uint8_t* ImageCache::Source::Level::pixel(const std::uint8_t* pixels, int x, int y,
+                                                     const SameRun*& after) const {
+    const auto k = static_cast<std::size_t>(y);
+    if (gapStart[k] == inPlace)
+        return pixels + (k * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+    const SameRun* b = runs.data() + (k == 0 ? 0 : rowEnd[k - 1]);
+    const SameRun* e = runs.data() + rowEnd[k];
+    // `after`, the first run that starts past x, moves only a little from one pixel to the next.
+    if (!after || after < b || after > e)
+        after = b;
+    while (after != e && after->start <= x)
+        ++after;
+    while (after != b && (after - 1)->start > x)
+        --after;
+    if (after != b && x < (after - 1)->end)
+        return reinterpret_cast<const std::uint8_t*>(&(after - 1)->colour);
+    int inRuns = after != e   ? after->before
+                 : after != b ? (after - 1)->before + (after - 1)->end - (after - 1)->start
+                              : 0;
+    return gapPixels.data() + (static_cast<std::size_t>(gapStart[k]) + (x - inRuns)) * 4;
 }
 
 const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
@@ -206,90 +332,120 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
     }
 
     Source& src = source(image);
-    const Source::Level& lv = level(src, static_cast<float>(w), static_cast<float>(h));
+    Source::Level& lv = level(src, static_cast<float>(w), static_cast<float>(h));
     const bool straight = lv.pixels.empty();
     const std::uint8_t* base = straight ? image->pixels.data() : lv.pixels.data();
+    index(lv, base);
     const PixelRect area = key.visible;
-    Axis ax = makeAxis(x, w, lv.width, area.x0, area.x1);
-    Axis ay = makeAxis(y, h, lv.height, area.y0, area.y1);
-
+    const Axis ax = makeAxis(x, w, lv.width, area.x0, area.x1);
+    const Axis ay = makeAxis(y, h, lv.height, area.y0, area.y1);
     const int outW = area.width();
-    const int ring = ay.maxTaps + 1;
-    std::vector<float> rows(static_cast<std::size_t>(ring) * static_cast<std::size_t>(outW) * 4);
-    std::vector<int> tags(static_cast<std::size_t>(ring), -1);
-    const int spanStart = ax.first.empty() ? 0 : ax.first.front();
-    const int spanEnd = ax.first.empty() ? 0 : ax.first.back() + ax.count.back();
-    std::vector<int> runEnd(static_cast<std::size_t>(lv.width), 0);
-    auto horizontal = [&](int k) -> const float* {
-        std::size_t slot = static_cast<std::size_t>(k % ring);
-        float* out = rows.data() + slot * static_cast<std::size_t>(outW) * 4;
-        if (tags[slot] == k)
-            return out;
-        tags[slot] = k;
-        const std::uint8_t* srcRow = base + static_cast<std::size_t>(k) * lv.width * 4;
-        // Pictures are mostly runs of one colour (a mask above all): a target pixel whose
-        // source pixels are all alike is that colour times its weight, without a loop.
-        for (int x = spanEnd - 1; x >= spanStart; --x) {
-            bool same = x + 1 < spanEnd && std::memcmp(srcRow + x * 4, srcRow + x * 4 + 4, 4) == 0;
-            runEnd[static_cast<std::size_t>(x)] =
-                same ? runEnd[static_cast<std::size_t>(x) + 1] : x;
-        }
-        for (int i = 0; i < outW; ++i) {
-            float acc[4] = {0, 0, 0, 0};
-            const float* wt = ax.weights.data() + ax.offset[static_cast<std::size_t>(i)];
-            const int f = ax.first[static_cast<std::size_t>(i)];
-            const std::uint8_t* p = srcRow + static_cast<std::size_t>(f) * 4;
-            int n = ax.count[static_cast<std::size_t>(i)];
-            if (n > 0 && runEnd[static_cast<std::size_t>(f)] >= f + n - 1) {
-                float w = ax.total[static_cast<std::size_t>(i)];
-                float m = straight ? w * p[3] * (1.0f / 255.0f) : w;
-                float* o = out + static_cast<std::size_t>(i) * 4;
-                o[0] = p[0] * m;
-                o[1] = p[1] * m;
-                o[2] = p[2] * m;
-                o[3] = p[3] * w;
-                continue;
-            }
-            for (int t = 0; t < n; ++t, p += 4) {
-                float a = p[3];
-                float m = straight ? wt[t] * a * (1.0f / 255.0f) : wt[t];
-                acc[0] += p[0] * m;
-                acc[1] += p[1] * m;
-                acc[2] += p[2] * m;
-                acc[3] += a * wt[t];
-            }
-            std::copy(acc, acc + 4, out + static_cast<std::size_t>(i) * 4);
-        }
-        return out;
-    };
 
     Entry entry{key, image, {}};
     ScaledImage& out = entry.scaled;
     out.area = area;
-    out.pixels.resize(static_cast<std::size_t>(outW) * static_cast<std::size_t>(area.height()) * 4);
-    std::vector<float> acc(static_cast<std::size_t>(outW) * 4);
-    for (int j = 0; j < area.height(); ++j) {
-        std::fill(acc.begin(), acc.end(), 0.0f);
-        const float* wt = ay.weights.data() + ay.offset[static_cast<std::size_t>(j)];
-        int first = ay.first[static_cast<std::size_t>(j)];
-        for (int t = 0; t < ay.count[static_cast<std::size_t>(j)]; ++t) {
-            const float* hr = horizontal(first + t);
-            float wy = wt[t];
-            for (std::size_t c = 0; c < acc.size(); ++c)
-                acc[c] += hr[c] * wy;
-        }
-        std::uint8_t* d = out.pixels.data() + static_cast<std::size_t>(j) * outW * 4;
-        for (int i = 0; i < outW; ++i) {
-            float a = std::clamp(acc[static_cast<std::size_t>(i) * 4 + 3], 0.0f, 255.0f);
-            std::uint8_t ab = static_cast<std::uint8_t>(a + 0.5f);
-            for (int c = 0; c < 3; ++c) {
-                float v = std::clamp(acc[static_cast<std::size_t>(i) * 4 + c], 0.0f, 255.0f);
-                d[i * 4 + c] = std::min(ab, static_cast<std::uint8_t>(v + 0.5f));
+    out.rowEnd.reserve(static_cast<std::size_t>(area.height()));
+    out.runs.reserve(static_cast<std::size_t>(area.height()) * 8);
+    RunWriter writer(out);
+    std::vector<SameRun> same, next;
+
+    // One target pixel from every source pixel under it.
+    std::vector<const SameRun*> cursors; // per source row under the target row
+    auto computed = [&](int i, int j, std::uint8_t rgba[4]) {
+        float acc[4] = {0, 0, 0, 0};
+        const auto ii = static_cast<std::size_t>(i), jj = static_cast<std::size_t>(j);
+        const float* wx = ax.weights.data() + ax.offset[ii];
+        const float* wy = ay.weights.data() + ay.offset[jj];
+        for (int t = 0; t < ay.count[jj]; ++t) {
+            if (static_cast<std::size_t>(t) >= cursors.size())
+                cursors.push_back(nullptr);
+            // The taps of one row lie in one run or one gap, mostly: then one look-up serves.
+            const SameRun*& cursor = cursors[static_cast<std::size_t>(t)];
+            const int y = ay.first[jj] + t, x0 = ax.first[ii], n = ax.count[ii];
+            const std::uint8_t* p0 = lv.pixel(base, x0, y, cursor);
+            const std::uint8_t* pn = n > 1 ? lv.pixel(base, x0 + n - 1, y, cursor) : p0;
+            // (Compared as addresses: the two may lie in different arrays.)
+            const auto apart =
+                reinterpret_cast<std::uintptr_t>(pn) - reinterpret_cast<std::uintptr_t>(p0);
+            const int step = apart == 0                                         ? 0
+                             : apart == static_cast<std::uintptr_t>(n - 1) * 4u ? 4
+                                                                                : -1;
+            for (int u = 0; u < n; ++u) {
+                const std::uint8_t* p =
+                    step >= 0 ? p0 + u * step : lv.pixel(base, x0 + u, y, cursor);
+                float weight = wx[u] * wy[t];
+                float m = straight ? weight * p[3] * (1.0f / 255.0f) : weight;
+                acc[0] += p[0] * m;
+                acc[1] += p[1] * m;
+                acc[2] += p[2] * m;
+                acc[3] += p[3] * weight;
             }
-            d[i * 4 + 3] = ab;
         }
+        toPixel(acc, rgba);
+    };
+    // A source colour spread over a target pixel that weighs `weight` of a whole one.
+    auto spread = [&](std::uint32_t colour, float weight, std::uint8_t rgba[4]) {
+        std::uint8_t p[4];
+        std::memcpy(p, &colour, 4);
+        float m = straight ? weight * p[3] * (1.0f / 255.0f) : weight;
+        float acc[4] = {p[0] * m, p[1] * m, p[2] * m, p[3] * weight};
+        toPixel(acc, rgba);
+    };
+
+    for (int j = 0; j < area.height(); ++j) {
+        const auto jj = static_cast<std::size_t>(j);
+        // The runs of one colour shared by every source row under this target row.
+        same.clear();
+        std::fill(cursors.begin(), cursors.end(), nullptr);
+        for (int t = 0; t < ay.count[jj]; ++t) {
+            auto k = static_cast<std::size_t>(ay.first[jj] + t);
+            const SameRun* b = lv.runs.data() + (k == 0 ? 0 : lv.rowEnd[k - 1]);
+            const SameRun* e = lv.runs.data() + lv.rowEnd[k];
+            if (t == 0) {
+                same.assign(b, e);
+                continue;
+            }
+            next.clear();
+            for (std::size_t a = 0; a < same.size() && b < e;) {
+                int lo = std::max(same[a].start, b->start), hi = std::min(same[a].end, b->end);
+                if (hi - lo >= 1 && same[a].colour == b->colour)
+                    next.push_back({lo, hi, b->colour, 0});
+                if (same[a].end < b->end)
+                    ++a;
+                else
+                    ++b;
+            }
+            same.swap(next);
+        }
+
+        std::size_t s = 0;
+        for (int i = 0; i < outW;) {
+            const auto ii = static_cast<std::size_t>(i);
+            while (s < same.size() && same[s].end < ax.end[ii])
+                ++s;
+            if (s < same.size() && same[s].start <= ax.first[ii]) {
+                // Every target pixel whose source pixels all lie in this run.
+                int last = static_cast<int>(
+                               std::upper_bound(ax.end.begin() + i, ax.end.end(), same[s].end) -
+                               ax.end.begin()) -
+                           1;
+                while (i <= last) {
+                    int to = std::min(last, ax.sameTotal[static_cast<std::size_t>(i)]);
+                    std::uint8_t rgba[4];
+                    spread(same[s].colour, ax.total[static_cast<std::size_t>(i)] * ay.total[jj],
+                           rgba);
+                    writer.solid(i, to - i + 1, rgba);
+                    i = to + 1;
+                }
+                continue;
+            }
+            std::uint8_t rgba[4];
+            computed(i, j, rgba);
+            writer.pixel(i, rgba);
+            ++i;
+        }
+        writer.endRow();
     }
-    cutIntoRuns(out);
     ++resamples_;
     bytes_ += out.byteSize();
     entries_.push_front(std::move(entry));
@@ -298,7 +454,7 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
 }
 
 void ImageCache::evict() {
-    while (bytes_ > budget_ && entries_.size() > 1) {
+    while ((bytes_ > budget_ || entries_.size() > maxEntries) && entries_.size() > 1) {
         bytes_ -= entries_.back().scaled.byteSize();
         entries_.pop_back();
     }

@@ -15,7 +15,8 @@ namespace nocturo {
 // Pictures resampled to the size they are drawn at, kept between frames: a picture drawn at
 // the same size and place as in an earlier frame costs one copy, not a resampling. Each picture
 // also keeps a chain of halvings, so that resampling to a new size reads at most twice as many
-// pixels as it writes.
+// pixels as it writes, and knows the runs of one colour in its rows: a target pixel made only of
+// such a run is that colour, so resampling works by spans and computes pixels only at edges.
 class ImageCache {
 public:
     // Where a picture goes, in target pixels: its rect (fractional) and the part that shows.
@@ -28,6 +29,8 @@ public:
     };
 
     explicit ImageCache(std::size_t budgetBytes = 96u << 20) : budget_(budgetBytes) {}
+    // Few entries keep the search short while a size changes every frame.
+    static constexpr std::size_t maxEntries = 64;
 
     // The picture over `placement.visible` (clipped to the rect it covers); null when nothing
     // shows.
@@ -40,6 +43,13 @@ public:
     void clear();
 
 private:
+    // Source pixels [start, end) of one row that are all `colour` (fully clear ones are 0).
+    struct SameRun {
+        int start;
+        int end;
+        std::uint32_t colour;
+        int before; // pixels of the row's earlier runs
+    };
     struct Source {
         std::weak_ptr<const Image> image;
         bool opaque = false;
@@ -48,6 +58,18 @@ private:
             int width = 0;
             int height = 0;
             std::vector<std::uint8_t> pixels;
+            // Each row's runs of two or more alike pixels, found the first time they are needed.
+            bool indexed = false;
+            std::vector<SameRun> runs;
+            std::vector<std::uint32_t> rowEnd;
+            // The other pixels of rows made mostly of runs, row after row, so that the few
+            // pixels an edge reads lie close together; other rows are read in place.
+            static constexpr std::uint32_t inPlace = 0xffffffffu;
+            std::vector<std::uint8_t> gapPixels;
+            std::vector<std::uint32_t> gapStart; // a row's first, in pixels, or inPlace
+            // Pixel (x, y); `after` carries the place in the row from one call to the next.
+            const std::uint8_t* pixel(const std::uint8_t* pixels, int x, int y,
+                                      const SameRun*& after) const;
         };
         std::vector<Level> levels;
     };
@@ -64,7 +86,8 @@ private:
     };
 
     Source& source(const std::shared_ptr<const Image>& image);
-    const Source::Level& level(Source& source, float scaleX, float scaleY);
+    Source::Level& level(Source& source, float targetWidth, float targetHeight);
+    static void index(Source::Level& level, const std::uint8_t* pixels);
     void evict();
 
     std::size_t budget_;

@@ -242,15 +242,22 @@ void Painter::drawImage(const ScaledImage& image) {
         return;
     for (int y = r.y0; y < r.y1; ++y) {
         int iy = y - image.area.y0;
-        const std::uint8_t* src = image.row(iy);
         std::uint8_t* dst = target_->at(0, y);
-        for (const ScaledImage::Run& run : image.rows[static_cast<std::size_t>(iy)]) {
-            int a = std::max(image.area.x0 + run.start, r.x0);
-            int b = std::min(image.area.x0 + run.start + run.length, r.x1);
-            if (a >= b || run.kind == ScaledImage::RunKind::Clear)
+        for (const ScaledImage::Run* run = image.rowBegin(iy); run != image.rowFinish(iy); ++run) {
+            int a = std::max(image.area.x0 + run->start, r.x0);
+            int b = std::min(image.area.x0 + run->start + run->length, r.x1);
+            if (a >= b || run->kind == ScaledImage::RunKind::Clear)
                 continue;
-            const std::uint8_t* s = src + (a - image.area.x0) * 4;
-            if (run.kind == ScaledImage::RunKind::Opaque && o >= 255)
+            if (run->kind == ScaledImage::RunKind::Solid) {
+                if (run->colour[3] == 255 && o >= 255)
+                    blend::fillSpan(dst + a * 4, b - a, run->colour);
+                else
+                    blend::blendPremultipliedColourSpan(dst + a * 4, run->colour, b - a, o);
+                continue;
+            }
+            const std::uint8_t* s =
+                image.pixels.data() + run->offset + (a - image.area.x0 - run->start) * 4;
+            if (run->kind == ScaledImage::RunKind::Opaque && o >= 255)
                 std::memcpy(dst + a * 4, s, static_cast<std::size_t>(b - a) * 4);
             else
                 blend::blendPremultipliedSpan(dst + a * 4, s, b - a, o);

@@ -92,13 +92,25 @@ bool Renderer::render(Window& window, const Application& application, double tim
                 application.statusBarStyle() == lastStatusBarStyle_ && clockText_ == lastClockText_;
     if (same)
         return false;
-    draw(window, application, time, scale, target);
+    // Only the clock moved since the last frame: what a flip turns is still as it was.
+    bool keepSnapshots = drawn_ && !window.needsDisplay() && &target == lastTarget_ &&
+                         scale == lastScale_ && target.width == pixelWidth(window, scale) &&
+                         target.height == pixelHeight(window, scale);
+    drawFrame(window, application, time, scale, target, keepSnapshots);
     window.clearNeedsDisplay();
     return true;
 }
 
 void Renderer::draw(const Window& window, const Application& application, double time, float scale,
                     Framebuffer& target) {
+    drawFrame(window, application, time, scale, target, false);
+}
+
+void Renderer::drawFrame(const Window& window, const Application& application, double time,
+                         float scale, Framebuffer& target, bool keepSnapshots) {
+    if (!keepSnapshots)
+        for (Snapshot& snap : snapshots_)
+            snap.valid = false;
     if (!(scale > 0.0f) || !std::isfinite(scale))
         scale = 1.0f;
     int w = pixelWidth(window, scale), h = pixelHeight(window, scale);
@@ -293,13 +305,13 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     if (area.isEmpty())
         return;
 
-    Framebuffer& before = scratch(target);
-    ++scratchDepth_;
-    copyRows(before, target, area);
     const float scale = painter.scale();
     const Rect local{0, 0, item.view->frame().width(), item.view->frame().height()};
 
     if (!isFlip(animation.type)) {
+        Framebuffer& before = scratch(target);
+        ++scratchDepth_;
+        copyRows(before, target, area);
         Painter old(before, scale);
         old.clipToPixels(area);
         drawLayer(old, item, animation.fromSubviews);
@@ -313,12 +325,13 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     }
 
     const bool firstHalf = progress < 0.5;
-    {
-        Painter snap(before, scale);
-        snap.clipToPixels(area);
-        drawLayer(snap, item, firstHalf ? animation.fromSubviews : item.view->subviews());
-    }
-    painter.fillRect(local, Color::blackColor());
+    const Snapshot& snap = snapshot(painter, item, firstHalf);
+    // Over an opaque view that covers the area whole, each row's black is written with it;
+    // otherwise the view is blackened first, as its opacity and edges say.
+    const bool ownBlack =
+        painter.opacity() >= 1.0f && painter.interior(local).intersection(area) == area;
+    if (!ownBlack)
+        painter.fillRect(local, Color::blackColor());
 
     const Rect box = painter.toPixels(local);
     const PixelRect source = painter.enclosing(local).intersection(area);
@@ -328,62 +341,297 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     const double angle = (firstHalf ? progress : progress - 1.0) * std::numbers::pi;
     const double turn = animation.type == TransitionType::flipFromLeft ? 1.0 : -1.0;
     const double sinA = std::sin(angle) * turn, cosA = std::cos(angle);
-    if (source.isEmpty() || cosA <= 1e-6)
-        return --scratchDepth_, void();
+    static constexpr std::uint8_t black[4] = {0, 0, 0, 255};
+    if (source.isEmpty() || cosA <= 1e-6) {
+        if (ownBlack)
+            for (int y = area.y0; y < area.y1; ++y)
+                blend::fillSpan(target.at(area.x0, y), area.width(), black);
+        return;
+    }
 
     // A point u from the axis, across the view, goes to depth z = -u sinA and shows at
     // u cosA * eye / (eye - z). Each screen column is traced back to its u and the column's
-    // height scale, then sampled bilinearly.
+    // height scale, then sampled bilinearly. u, and with it the height scale, only grows or
+    // only shrinks across the screen, so on each row the columns the view reaches, and those
+    // it covers whole, are one interval each.
+    struct Column {
+        int ya = 0, yb = 0; // rows the view reaches; none when the column misses it
+        int fa = 0, fb = 0; // rows it covers whole, a pixel inside the exact edge: [fa, fb]
+        int ua = 0, ub = 0;
+        int fx256 = 0;
+        double fx = 0.0, s = 1.0, invS = 1.0, coverX = 0.0;
+    };
+    std::vector<Column> cols(static_cast<std::size_t>(area.width()));
+    int firstWhole = area.x1, lastWhole = area.x0 - 1;
+    int firstReach = area.x1, lastReach = area.x0 - 1;
     for (int x = area.x0; x < area.x1; ++x) {
+        Column& c = cols[static_cast<std::size_t>(x - area.x0)];
         double sx = x + 0.5 - cx;
         double den = eye * cosA - sx * sinA;
-        if (den <= 0.0)
-            continue;
-        double u = sx * eye / den;
-        if (std::fabs(u) > halfW + 1.0)
-            continue;
+        double u = den > 0.0 ? sx * eye / den : 0.0;
         double depth = eye + u * sinA;
-        if (depth <= 0.0)
+        if (!(den > 0.0 && std::fabs(u) <= halfW + 1.0 && depth > 0.0)) {
+            c.ya = c.yb = area.y0;
+            c.fa = area.y1;
+            c.fb = area.y0 - 1;
             continue;
-        double s = eye / depth;
+        }
+        c.s = eye / depth;
+        c.invS = depth / eye;
+        firstReach = std::min(firstReach, x);
+        lastReach = std::max(lastReach, x);
         double slope = cosA * eye * eye / (depth * depth); // screen pixels per u
-        double coverX = std::clamp((halfW - std::fabs(u)) * slope + 0.5, 0.0, 1.0);
-        int ya = std::max(area.y0, static_cast<int>(std::floor(cy - s * halfH)));
-        int yb = std::min(area.y1, static_cast<int>(std::ceil(cy + s * halfH)));
+        c.coverX = std::clamp((halfW - std::fabs(u)) * slope + 0.5, 0.0, 1.0);
+        c.ya = std::max(area.y0, static_cast<int>(std::floor(cy - c.s * halfH)));
+        c.yb = std::min(area.y1, static_cast<int>(std::ceil(cy + c.s * halfH)));
+        c.fa = area.y1;
+        c.fb = area.y0 - 1;
+        if (c.coverX >= 1.0) {
+            c.fa = static_cast<int>(std::ceil(cy - c.s * halfH + 0.5)) + 1;
+            c.fb = static_cast<int>(std::floor(cy + c.s * halfH - 0.5)) - 1;
+            firstWhole = std::min(firstWhole, x);
+            lastWhole = std::max(lastWhole, x);
+        }
         double fu = cx + u - 0.5;
         int u0 = static_cast<int>(std::floor(fu));
-        double fx = fu - u0;
-        int ua = std::clamp(u0, source.x0, source.x1 - 1);
-        int ub = std::clamp(u0 + 1, source.x0, source.x1 - 1);
-        for (int y = ya; y < yb; ++y) {
-            double sy = y + 0.5 - cy;
-            double v = sy / s;
-            double cover = coverX * std::clamp((halfH - std::fabs(v)) * s + 0.5, 0.0, 1.0);
-            if (cover <= 0.0)
-                continue;
-            double fv = cy + v - 0.5;
-            int v0 = static_cast<int>(std::floor(fv));
-            double fy = fv - v0;
-            int va = std::clamp(v0, source.y0, source.y1 - 1);
-            int vb = std::clamp(v0 + 1, source.y0, source.y1 - 1);
-            const std::uint8_t* p00 = before.at(ua, va);
-            const std::uint8_t* p10 = before.at(ub, va);
-            const std::uint8_t* p01 = before.at(ua, vb);
-            const std::uint8_t* p11 = before.at(ub, vb);
+        c.fx = fu - u0;
+        c.fx256 = static_cast<int>(c.fx * 256.0 + 0.5);
+        c.ua = std::clamp(u0, source.x0, source.x1 - 1);
+        c.ub = std::clamp(u0 + 1, source.x0, source.x1 - 1);
+    }
+    auto column = [&](int x) -> const Column& {
+        return cols[static_cast<std::size_t>(x - area.x0)];
+    };
+    // The interval of [from, to) where `inside` holds, found by halving from `anchor`, its
+    // column nearest the eye, where a row crosses the view if it crosses it anywhere.
+    auto interval = [&](int from, int to, int anchor, auto inside) -> std::pair<int, int> {
+        if (from >= to || anchor < from || anchor >= to || !inside(anchor))
+            return {from, from};
+        int lo = from - 1, hi = anchor; // first inside in (lo, hi]
+        while (hi - lo > 1) {
+            int m = lo + (hi - lo) / 2;
+            (inside(m) ? hi : lo) = m;
+        }
+        int start = hi;
+        lo = anchor;
+        hi = to; // last inside in [lo, hi)
+        while (hi - lo > 1) {
+            int m = lo + (hi - lo) / 2;
+            (inside(m) ? lo : hi) = m;
+        }
+        return {start, lo + 1};
+    };
+    // The height scale grows towards the edge that comes forward.
+    const bool nearRight = sinA < 0.0;
+
+    // A pixel the view covers only in part: the exact coverage, over black.
+    auto edgePixel = [&](int x, int y) {
+        const Column& c = column(x);
+        std::uint8_t* out = target.at(x, y);
+        if (ownBlack)
+            std::memcpy(out, black, 4);
+        if (y < c.ya || y >= c.yb)
+            return;
+        double sy = y + 0.5 - cy;
+        double v = sy / c.s;
+        double cover = c.coverX * std::clamp((halfH - std::fabs(v)) * c.s + 0.5, 0.0, 1.0);
+        if (cover <= 0.0)
+            return;
+        double fv = cy + v - 0.5;
+        int v0 = static_cast<int>(std::floor(fv));
+        double fy = fv - v0;
+        int va = std::clamp(v0, source.y0, source.y1 - 1);
+        int vb = std::clamp(v0 + 1, source.y0, source.y1 - 1);
+        const std::uint8_t* p00 = snap.pixels.at(c.ua, va);
+        const std::uint8_t* p10 = snap.pixels.at(c.ub, va);
+        const std::uint8_t* p01 = snap.pixels.at(c.ua, vb);
+        const std::uint8_t* p11 = snap.pixels.at(c.ub, vb);
+        std::uint8_t rgba[4];
+        for (int k = 0; k < 3; ++k) {
+            double top = p00[k] + (p10[k] - p00[k]) * c.fx;
+            double bottom = p01[k] + (p11[k] - p01[k]) * c.fx;
+            rgba[k] =
+                static_cast<std::uint8_t>(std::clamp(top + (bottom - top) * fy, 0.0, 255.0) + 0.5);
+        }
+        rgba[3] = 255;
+        // The snapshot already holds the view's opacity.
+        blend::blendPixel(out, rgba, static_cast<std::uint32_t>(cover * 255.0 + 0.5));
+    };
+    // Rows lie well above -1 here: truncation is the floor without a library call.
+    auto floorRow = [](double fv) {
+        int v = static_cast<int>(fv + 1.0) - 1;
+        return v;
+    };
+    // a + (b - a) f / 256 on each byte of two pixels, two bytes a multiplication.
+    auto lerp = [](std::uint32_t a, std::uint32_t b, std::uint32_t f) {
+        const std::uint32_t g = 256u - f, even = 0x00ff00ffu, half = 0x00800080u;
+        std::uint32_t lo = (((a & even) * g + (b & even) * f + half) >> 8) & even;
+        std::uint32_t hi = ((((a >> 8) & even) * g + ((b >> 8) & even) * f + half) >> 8) & even;
+        return lo | (hi << 8);
+    };
+    // A pixel the view covers whole: bilinear in fixed point.
+    auto wholePixel = [&](int x, int y) {
+        const Column& c = column(x);
+        double fv = cy + (y + 0.5 - cy) * c.invS - 0.5;
+        int v0 = floorRow(fv);
+        auto fy = static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5);
+        int va = std::clamp(v0, source.y0, source.y1 - 1);
+        int vb = std::clamp(v0 + 1, source.y0, source.y1 - 1);
+        std::uint32_t p00, p10, p01, p11;
+        std::memcpy(&p00, snap.pixels.at(c.ua, va), 4);
+        std::memcpy(&p10, snap.pixels.at(c.ub, va), 4);
+        std::memcpy(&p01, snap.pixels.at(c.ua, vb), 4);
+        std::memcpy(&p11, snap.pixels.at(c.ub, vb), 4);
+        const auto fx = static_cast<std::uint32_t>(c.fx256);
+        std::uint32_t mixed = lerp(lerp(p00, p10, fx), lerp(p01, p11, fx), fy);
+        std::memcpy(target.at(x, y), &mixed, 4);
+    };
+
+    // Columns [x0, x1) of row y, all covered whole: where every source pixel they sample is one
+    // colour, that colour, exactly as the pixels would come out; halved until they are.
+    auto span = [&](auto& self, int x0, int x1, int y) -> void {
+        const Column& a = column(x0);
+        const Column& b = column(x1 - 1);
+        double sy = y + 0.5 - cy;
+        double va = cy + sy * a.invS - 0.5, vb = cy + sy * b.invS - 0.5;
+        auto row = [&](double fv) { return std::clamp(floorRow(fv), source.y0, source.y1 - 1); };
+        std::uint32_t colour = 0;
+        if (snap.uniform(a.ua, b.ub, row(std::min(va, vb)), row(std::max(va, vb) + 1.0), colour)) {
             std::uint8_t rgba[4];
-            for (int c = 0; c < 3; ++c) {
-                double top = p00[c] + (p10[c] - p00[c]) * fx;
-                double bottom = p01[c] + (p11[c] - p01[c]) * fx;
-                rgba[c] = static_cast<std::uint8_t>(
-                    std::clamp(top + (bottom - top) * fy, 0.0, 255.0) + 0.5);
+            std::memcpy(rgba, &colour, 4);
+            blend::fillSpan(target.at(x0, y), x1 - x0, rgba);
+            return;
+        }
+        if (x1 - x0 > 8) {
+            int mid = x0 + (x1 - x0) / 2;
+            self(self, x0, mid, y);
+            self(self, mid, x1, y);
+            return;
+        }
+        for (int x = x0; x < x1; ++x)
+            wholePixel(x, y);
+    };
+
+    for (int y = area.y0; y < area.y1; ++y) {
+        auto [reachA, reachB] =
+            interval(firstReach, lastReach + 1, nearRight ? lastReach : firstReach, [&](int x) {
+                const Column& c = column(x);
+                return y >= c.ya && y < c.yb;
+            });
+        if (reachA >= reachB)
+            reachA = reachB = area.x1;
+        auto [wholeA, wholeB] =
+            interval(firstWhole, lastWhole + 1, nearRight ? lastWhole : firstWhole, [&](int x) {
+                const Column& c = column(x);
+                return y >= c.fa && y <= c.fb;
+            });
+        if (wholeA >= wholeB)
+            wholeA = wholeB = reachB;
+        wholeA = std::clamp(wholeA, reachA, reachB);
+        wholeB = std::clamp(wholeB, wholeA, reachB);
+        if (ownBlack) {
+            blend::fillSpan(target.at(area.x0, y), reachA - area.x0, black);
+            blend::fillSpan(target.at(reachB, y), area.x1 - reachB, black);
+        }
+        for (int x = reachA; x < wholeA; ++x)
+            edgePixel(x, y);
+        for (int x = wholeB; x < reachB; ++x)
+            edgePixel(x, y);
+        for (int x = wholeA; x < wholeB; x += 128)
+            span(span, x, std::min(wholeB, x + 128), y);
+    }
+}
+
+// The view under a flip as it is drawn without one, before or after the change, kept while
+// nothing on the screen changes, with the runs of one colour its tiles hold.
+const Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool before) {
+    Snapshot& snap = snapshots_[before ? 0 : 1];
+    const Framebuffer& target = painter.target();
+    const PixelRect area = item.bounds;
+    const std::vector<View*>& children =
+        before ? item.transition->fromSubviews : item.view->subviews();
+    // The views a transition takes away are on no screen: their changes reach no window, but
+    // their revisions still count them.
+    std::uint64_t stamp = 14695981039346656037ull;
+    auto mark = [&](auto& self, const View& view, const std::vector<View*>& below) -> void {
+        for (std::uint64_t v :
+             {static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&view)), view.revision()})
+            stamp = (stamp ^ v) * 1099511628211ull;
+        for (const View* child : below)
+            if (child)
+                self(self, *child, child->subviews());
+    };
+    mark(mark, *item.view, children);
+    if (snap.valid && snap.stamp == stamp && snap.view == item.view && snap.area == area &&
+        snap.pixels.width == target.width && snap.pixels.height == target.height &&
+        snap.scale == painter.scale())
+        return snap;
+    if (snap.pixels.width != target.width || snap.pixels.height != target.height)
+        snap.pixels.resize(target.width, target.height);
+    copyRows(snap.pixels, target, area);
+    // Whatever in the layer changes with time, such as fading scroll indicators, makes the
+    // snapshot good for this frame only.
+    const double changeBefore = nextChange_;
+    nextChange_ = std::numeric_limits<double>::infinity();
+    {
+        Painter layer(snap.pixels, painter.scale());
+        layer.clipToPixels(area);
+        drawLayer(layer, item, children);
+    }
+    snap.valid = !(nextChange_ < std::numeric_limits<double>::infinity());
+    nextChange_ = std::min(changeBefore, nextChange_);
+    snap.view = item.view;
+    snap.stamp = stamp;
+    snap.area = area;
+    snap.scale = painter.scale();
+
+    // Tile (tx, ty) holds pixels [8 tx, 8 tx + 9) by [8 ty, 8 ty + 9) of the area: with the
+    // next tile's first row and column, which bilinear sampling also reads.
+    snap.tilesWide = (target.width + Snapshot::tile - 1) / Snapshot::tile;
+    snap.tilesHigh = (target.height + Snapshot::tile - 1) / Snapshot::tile;
+    snap.colour.assign(static_cast<std::size_t>(snap.tilesWide) * snap.tilesHigh, 0);
+    snap.sameUntil.assign(snap.colour.size(), -1);
+    for (int ty = 0; ty < snap.tilesHigh; ++ty) {
+        for (int tx = snap.tilesWide - 1; tx >= 0; --tx) {
+            const std::size_t k = static_cast<std::size_t>(ty) * snap.tilesWide + tx;
+            PixelRect r = PixelRect{tx * Snapshot::tile, ty * Snapshot::tile,
+                                    tx * Snapshot::tile + Snapshot::tile + 1,
+                                    ty * Snapshot::tile + Snapshot::tile + 1}
+                              .intersection(area);
+            if (r.isEmpty())
+                continue;
+            std::uint32_t first;
+            std::memcpy(&first, snap.pixels.at(r.x0, r.y0), 4);
+            bool same = true;
+            for (int y = r.y0; y < r.y1 && same; ++y) {
+                const std::uint8_t* p = snap.pixels.at(r.x0, y);
+                for (int x = r.x0; x < r.x1; ++x, p += 4)
+                    same = same && std::memcmp(p, &first, 4) == 0;
             }
-            rgba[3] = 255;
-            // The snapshot already holds the view's opacity.
-            auto a = static_cast<std::uint32_t>(cover * 255.0 + 0.5);
-            blend::blendPixel(target.at(x, y), rgba, a);
+            if (!same)
+                continue;
+            snap.colour[k] = first;
+            snap.sameUntil[k] =
+                tx + 1 < snap.tilesWide && snap.sameUntil[k + 1] >= 0 && snap.colour[k + 1] == first
+                    ? snap.sameUntil[k + 1]
+                    : tx;
         }
     }
-    --scratchDepth_;
+    return snap;
+}
+
+bool Renderer::Snapshot::uniform(int x0, int x1, int y0, int y1, std::uint32_t& out) const {
+    if (x0 < 0 || y0 < 0 || x1 < x0 || y1 < y0)
+        return false;
+    const int tx0 = x0 / tile, tx1 = std::min(x1 / tile, tilesWide - 1);
+    const int ty0 = y0 / tile, ty1 = std::min(y1 / tile, tilesHigh - 1);
+    for (int ty = ty0; ty <= ty1; ++ty) {
+        const std::size_t k = static_cast<std::size_t>(ty) * tilesWide + tx0;
+        if (sameUntil[k] < tx1 || (ty > ty0 && colour[k] != out))
+            return false;
+        out = colour[k];
+    }
+    return true;
 }
 
 // [status] -------------------------------------------------------------------------------------

@@ -63,13 +63,33 @@ public:
 private:
     struct Item;
     using ItemList = std::vector<Item>;
+    // What a flip turns: the view drawn without the flip, and which of its 8 x 8 tiles (with
+    // the next tile's first row and column) are one colour, as runs along each row of tiles.
+    struct Snapshot {
+        static constexpr int tile = 4;
+        bool valid = false;
+        const View* view = nullptr;
+        PixelRect area;
+        float scale = 0.0f;
+        std::uint64_t stamp = 0; // of the views drawn into it and their revisions
+        Framebuffer pixels;
+        int tilesWide = 0;
+        int tilesHigh = 0;
+        std::vector<std::uint32_t> colour;
+        std::vector<int> sameUntil; // the last tile of the run of one colour from here; -1: none
+        // Whether pixels [x0, x1] by [y0, y1] are all one colour, and which.
+        bool uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const;
+    };
 
+    void drawFrame(const Window& window, const Application& application, double time, float scale,
+                   Framebuffer& target, bool keepSnapshots);
     void collect(const View& view, Point at, const PixelRect& clip, float opacity,
                  const std::vector<View*>& children, bool transitions, Painter& painter,
                  ItemList& out);
     void drawList(Painter& painter, ItemList& items);
     void drawLayer(Painter& painter, const Item& item, const std::vector<View*>& children);
     void drawTransition(Painter& painter, const Item& item);
+    const Snapshot& snapshot(Painter& painter, const Item& item, bool before);
     void drawStatusBar(Painter& painter, const Window& window, const Application& application);
     Framebuffer& scratch(const Framebuffer& like);
     const Animation* activeTransition(const View& view) const;
@@ -80,6 +100,7 @@ private:
     ViewPainter views_;
     std::vector<std::unique_ptr<Framebuffer>> scratch_;
     std::size_t scratchDepth_ = 0;
+    Snapshot snapshots_[2]; // before and after the change
     std::string clockText_;
 
     // What the last frame was drawn from, and when it goes stale by itself.

@@ -91,7 +91,9 @@ void ViewPainter::paintText(Painter& painter, const std::string& text, Rect box,
     const float scale = painter.scale(), pixels = size * scale;
     std::u32string line = Font::decode(text);
     float width = font.measure(line, pixels) / scale;
-    if (width > box.width()) {
+    // Glyphs land on whole pixels, so text fitted to the box in points can come out a pixel
+    // wider at some scales: that much is no reason to cut it short.
+    if (width > box.width() + 1.0f / scale) {
         const std::u32string ellipsis = U"\u2026";
         float room = box.width() - font.measure(ellipsis, pixels) / scale;
         while (!line.empty() && font.measure(line, pixels) / scale > room)

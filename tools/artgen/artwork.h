@@ -5,6 +5,11 @@
 
 namespace artgen {
 
+// The brightest ink of a control drawn over the light's screen: about a tenth grey on black
+// (26 of 255), which a photograph exposed for the lit spot does not record and an eye used to
+// the dark still finds. Every such control's picture is drawn in it.
+constexpr float kDimInk = 26.0f / 255.0f;
+
 struct Fonts {
     Font regular;
     Font bold;

@@ -16,8 +16,8 @@ Canvas settingsIcon(const Fonts& fonts) {
     Canvas canvas(side, side);
     const float c = side * 0.5f;
     const float line = 1.5f * kScale;
-    strokeRing(canvas, c, c, c - line * 0.5f - 1.0f, line, grey(1.0f));
-    fonts.bold.drawCentred(canvas, "i", 16.0f * kScale, c, c, grey(1.0f), VerticalCentre::Ink);
+    strokeRing(canvas, c, c, c - line * 0.5f - 1.0f, line, grey(kDimInk));
+    fonts.bold.drawCentred(canvas, "i", 16.0f * kScale, c, c, grey(kDimInk), VerticalCentre::Ink);
     return canvas;
 }
 

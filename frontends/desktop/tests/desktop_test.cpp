@@ -288,6 +288,35 @@ TEST_F(DesktopTouches, EachFingerOfATouchScreenIsAFingerOfItsOwn) {
     EXPECT_TRUE(window().hasTouch(2));
 }
 
+TEST_F(DesktopTouches, WhenTheBarsAreTheScreensAFingerOnThemTouchesTheNearestEdge) {
+    router.setBarsTouchTheEdge(true);
+    // The left bar, 50 points below the centre's height: the screen's left edge there.
+    float before = controller().theMaskView->frame().width();
+    router.mouseDown(window(), viewport, 100.0f, 580.0f);
+    EXPECT_TRUE(router.isMouseDown());
+    EXPECT_TRUE(controller().inBlackMode);
+    // Along the bar to the centre's height: from (0, 290.25) to (0, 240.25) in points, so the
+    // finger comes nearer the centre and the spot shrinks by twice that.
+    router.mouseMove(window(), viewport, 100.0f, 480.0f);
+    float change = std::hypot(160.0f, 0.25f) - std::hypot(160.0f, 50.25f);
+    EXPECT_NEAR(controller().theMaskView->frame().width(), before + 2.0f * change, 0.01f);
+    router.mouseUp(window(), viewport, 100.0f, 480.0f);
+    EXPECT_FALSE(controller().inBlackMode);
+
+    // A finger on the right bar, and one above a tall window's screen, are fingers too.
+    router.fingerDown(window(), viewport, 7, 100, 0.98f, 0.5f);
+    EXPECT_EQ(window().touchCount(), 1u);
+    Viewport tall{640, 1280, 1.0f, screen};
+    router.fingerDown(window(), tall, 7, 101, 0.5f, 0.02f);
+    EXPECT_EQ(window().touchCount(), 2u);
+    router.cancelAll(window());
+
+    // Not when the bars are only black.
+    router.setBarsTouchTheEdge(false);
+    router.fingerDown(window(), viewport, 7, 102, 0.02f, 0.5f);
+    EXPECT_EQ(window().touchCount(), 0u);
+}
+
 TEST_F(DesktopTouches, LosingTheScreenCancelsEveryFinger) {
     router.mouseDown(window(), viewport, 640.0f, 480.0f);
     router.fingerDown(window(), viewport, 1, 1, 0.5f, 0.45f);
