@@ -1,11 +1,13 @@
 #include "app/NocturoAppDelegate.h"
 
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 
 namespace nocturo {
 
 NocturoAppDelegate::NocturoAppDelegate(Services services)
-    : services_(services), timedLight_(std::make_unique<TimedLight>(*this)) {}
+    : services_(services), timedLight_(std::make_unique<TimedLight>(*this)),
+      lightWriting_(std::make_unique<LightWriting>(*this, services.files)) {}
 
 NocturoAppDelegate::~NocturoAppDelegate() {
     stopColorFantasyTimer();

@@ -3,6 +3,7 @@
 
 #include "app/NocturoAppDelegate.h"
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 
 #include <functional>
 #include <map>
@@ -110,20 +111,31 @@ bool isKind(const Control& control, const std::string& kind) {
 
 std::string NocturoAppDelegate::bindField(const std::string& field, Object* object) {
     auto it = fieldTable().find(field);
-    if (it == fieldTable().end())
+    if (it == fieldTable().end()) {
+        if (field.rfind("writing", 0) == 0 || field == "lightWritingView")
+            return lightWriting().bindField(field, object);
         return timedLight().bindField(field, object);
+    }
     return it->second(*this, object);
 }
 
 std::string NocturoAppDelegate::bindAction(const std::string& selector, Control& control) {
     auto it = actionTable().find(selector);
-    if (it == actionTable().end())
+    if (it == actionTable().end()) {
+        if (selector.find("Writing") != std::string::npos || selector.rfind("writing", 0) == 0)
+            return lightWriting().bindAction(selector, control);
         return timedLight().bindAction(selector, control);
+    }
     if (!isKind(control, it->second.senderKind))
         return "the action '" + selector + "' needs a " + it->second.senderKind + ", not a " +
                control.className();
     auto run = it->second.run;
-    control.setAction(selector, [this, run](Control& sender) { run(*this, sender); });
+    // A control of the controller's own screens ends a timed run first, as opening the settings
+    // does: a finger that went down on a setting can lift after the painting screen came back.
+    control.setAction(selector, [this, run](Control& sender) {
+        timedLight().cancel();
+        run(*this, sender);
+    });
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include "app/NocturoAppDelegate.h"
 #include "app/SettingsTable.h"
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 
 namespace nocturo {
 
@@ -74,6 +75,7 @@ void NocturoAppDelegate::loadUserSettings() {
     setStripSizeByIndex(currentStripIndex);
 
     timedLight().loadSettings();
+    lightWriting().loadSettings();
 }
 
 } // namespace nocturo
