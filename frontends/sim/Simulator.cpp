@@ -2,6 +2,7 @@
 
 #include "frontends/sim/Parse.h"
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <istream>
@@ -10,6 +11,11 @@
 #include <ostream>
 
 namespace nocturo {
+
+namespace {
+// Larger than any PNG or JPEG of the largest picture the application takes.
+constexpr std::uintmax_t maxPictureFileBytes = 512u << 20;
+} // namespace
 
 Simulator::Simulator(SettingsStore& store, std::string resourceDir, KeptFiles* files)
     : store_(store), files_(files ? *files : ownFiles_), resourceDir_(std::move(resourceDir)) {}
@@ -94,6 +100,11 @@ void Simulator::execute(const std::string& line, std::ostream& out) {
     } else if (command == "picture") {
         arity(2, "picture FILE");
         requireLaunched(command);
+        // Only a plain file of a size a picture can have: not a device or a pipe without end.
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(w[1], error) ||
+            std::filesystem::file_size(w[1], error) > maxPictureFileBytes || error)
+            throw ScriptError("'" + w[1] + "' is not a picture file that can be read");
         std::ifstream in(w[1], std::ios::binary);
         if (!in)
             throw ScriptError("cannot read the picture '" + w[1] + "'");
