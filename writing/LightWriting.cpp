@@ -260,9 +260,9 @@ void LightWriting::showSettings() {
         writingBandLabel->setText(numberText("Band %.0f points wide", bandWidth_));
     if (writingHeightLabel) {
         const char* from = userScreenHeight_ > 0.0f      ? "as set"
-                           : platformScreenHeight_ > 0.0 ? "from the display"
-                                                         : "a typical phone's";
-        writingHeightLabel->setText(numberText("Screen height %.1f cm", screenHeight() * 100.0) +
+                           : platformScreenHeight_ > 0.0 ? "the display's"
+                                                         : "a phone's";
+        writingHeightLabel->setText(numberText("Screen %.1f cm tall", screenHeight() * 100.0) +
                                     " (" + from + ")");
     }
     if (!writingGuidanceLabel && !writingWarningLabel && !writingMessageLabel)
