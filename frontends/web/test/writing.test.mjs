@@ -110,7 +110,7 @@ test('light writing: the line typed in the page\'s field, a picture from its fil
   // Edit text: the page's own field, prefilled, takes the keys, Space among them.
   await page.mouse.click(265, 242);
   const field = page.locator('#writing-text');
-  await field.waitFor({ state: 'visible', timeout: 2000 });
+  await field.waitFor({ state: 'visible', timeout: 10000 });
   assert.equal(await field.inputValue(), 'NOCTURO');
   assert.equal(await field.getAttribute('maxlength'), '200');
   await page.keyboard.press('End');
@@ -118,12 +118,12 @@ test('light writing: the line typed in the page\'s field, a picture from its fil
   await page.keyboard.press('Backspace');
   assert.match(await page.evaluate(() => localStorage.getItem('writingText')), /^"?NOCTURO A"?$/);
   await page.keyboard.press('Enter');
-  await field.waitFor({ state: 'hidden', timeout: 2000 });
+  await field.waitFor({ state: 'hidden', timeout: 10000 });
 
   // Choose your picture: a file that is no picture is refused with the core's words; a PNG is
   // taken and kept in the page's storage.
   const choose = async (file) => {
-    const [chooser] = await Promise.all([page.waitForEvent('filechooser', { timeout: 3000 }),
+    const [chooser] = await Promise.all([page.waitForEvent('filechooser', { timeout: 10000 }),
       page.mouse.click(160, 353)]);
     await chooser.setFiles(file);
   };
@@ -134,7 +134,7 @@ test('light writing: the line typed in the page\'s field, a picture from its fil
   await notice.click();
   await choose({ name: 'cyan.png', mimeType: 'image/png', buffer: png(40, 30, [0, 255, 255]) });
   await page.waitForFunction(() => localStorage.getItem('nocturo.writingPicture.png'), null,
-    { timeout: 3000, polling: 50 });
+    { timeout: 10000, polling: 50 });
   assert.ok(await notice.isHidden());
   assert.equal(await page.evaluate(() => localStorage.getItem('writingSource')), '3');
 
