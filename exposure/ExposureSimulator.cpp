@@ -1,0 +1,141 @@
+// The simulated run: launching the copy, playing its frames, and where the screen is when.
+
+#include "exposure/ExposureSimulator.h"
+
+#include "timed/TimedLight.h"
+#include "writing/WalkGuidance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace nocturo {
+
+namespace {
+// The launch picture has faded by then, and the painting screen takes a run.
+constexpr double settleTime = 1.5;
+// Each frame is drawn just after its start, so that what is due at a frame's start shows in it.
+constexpr double frameLead = 1e-7;
+} // namespace
+
+double ExposureSimulator::screenHeightOf(const NocturoAppDelegate&) {
+    return WalkGuidance::typicalScreenHeight;
+}
+
+ExposureSimulator::ExposureSimulator(const SettingsStore& settings, const std::string& resourceDir,
+                                     Options options) {
+    for (const auto& [key, value] : settings.dictionary())
+        store_.setObject(key, value);
+    for (const auto& [key, text] : settings.strings())
+        store_.setString(key, text);
+    app_ = std::make_unique<Nocturo>(store_, resourceDir);
+    app_->launch();
+    Window* window = app_->window();
+    if (!window)
+        throw std::runtime_error("the interface has no window");
+    app_->runLoop().advanceTo(settleTime);
+    TimedLight& timed = app_->controller().timedLight();
+    timed.setTonePlayer({});
+    timed.startOrCancel();
+    if (timed.phase() != TimedLight::Phase::Countdown && timed.phase() != TimedLight::Phase::Light)
+        throw std::runtime_error("the simulated run did not start");
+    runStart_ = app_->runLoop().now();
+    lightStart_ = timed.delay();
+    untilTouched_ = timed.length() <= 0.0f;
+    lightEnd_ = lightStart_ + (untilTouched_ ? untilTouchedLength : timed.length());
+    runLength_ = lightEnd_ + darkEndLength;
+    frames_ = static_cast<int>(std::ceil(runLength_ * frameRate - 1e-6));
+
+    const double pace = std::isfinite(options.pace) ? std::clamp(options.pace, 0.0, 100.0) : 0.0;
+    walk_ = options.path.empty() ? ExposureWalk::sideways(pace, runLength_)
+                                 : ExposureWalk(options.path, pace);
+    const double screenHeight = std::isfinite(options.screenHeight) && options.screenHeight > 0.0
+                                    ? options.screenHeight
+                                    : WalkGuidance::typicalScreenHeight;
+    const double aspect = window->frame().width() / std::max(1.0f, window->frame().height());
+    const ExposureWalk::Place low = walk_->minimum();
+    const ExposureWalk::Place high = walk_->maximum();
+    const double metresWide = high.x - low.x + screenHeight * aspect;
+    const double metresHigh = high.y - low.y + screenHeight;
+    pixelsPerMetre_ = std::isfinite(options.pixelsPerMetre) && options.pixelsPerMetre > 0.0
+                          ? std::min(options.pixelsPerMetre, 1.0e5)
+                          : 1000.0;
+    pixelsPerMetre_ =
+        std::min(pixelsPerMetre_, std::sqrt(maxPixels / std::max(1e-12, metresWide * metresHigh)));
+    // The screen is drawn no smaller than a pixel across.
+    pixelsPerMetre_ = std::max(pixelsPerMetre_, 1.0 / screenHeight);
+    origin_ = low;
+    scale_ = static_cast<float>(pixelsPerMetre_ * screenHeight /
+                                std::max(1.0f, window->frame().height()));
+    const double least = std::isfinite(options.leastDrawingScale)
+                             ? std::clamp(options.leastDrawingScale, 0.0, 4.0)
+                             : 1.0;
+    oversample_ = std::clamp(static_cast<int>(std::ceil(least / scale_ - 1e-9)), 1, 64);
+    const float drawingScale = scale_ * static_cast<float>(oversample_);
+    frameWidth_ = (Renderer::pixelWidth(*window, drawingScale) + oversample_ - 1) / oversample_;
+    frameHeight_ = (Renderer::pixelHeight(*window, drawingScale) + oversample_ - 1) / oversample_;
+    light_ = std::make_unique<LightSum>(
+        static_cast<int>(std::ceil((high.x - low.x) * pixelsPerMetre_)) + frameWidth_,
+        static_cast<int>(std::ceil((high.y - low.y) * pixelsPerMetre_)) + frameHeight_);
+    renderer_ = std::make_unique<Renderer>(app_->images());
+}
+
+ExposureSimulator::~ExposureSimulator() {
+    // The renderer reads the application's pictures; it goes first.
+    renderer_.reset();
+    app_.reset();
+}
+
+ExposureWalk::Place ExposureSimulator::screenCorner(double seconds) const {
+    ExposureWalk::Place p = walk_->at(seconds);
+    return {(p.x - origin_.x) * pixelsPerMetre_, (p.y - origin_.y) * pixelsPerMetre_};
+}
+
+bool ExposureSimulator::advance(int frames) {
+    Window& window = *app_->window();
+    for (int n = 0; n < frames && nextFrame_ < frames_; ++n, ++nextFrame_) {
+        const double start = nextFrame_ / frameRate;
+        // "Until touched" ends with a touch that comes and goes between two frames.
+        if (untilTouched_ && !touched_ && start >= lightEnd_ - frameLead) {
+            touched_ = true;
+            const Rect f = window.frame();
+            const Point middle{f.width() / 2.0f, f.height() / 2.0f};
+            window.touchDown(1, middle);
+            window.touchUp(1, middle);
+        }
+        app_->runLoop().advanceTo(runStart_ + start + frameLead);
+        if (renderer_->render(window, app_->application(), app_->runLoop().now(),
+                              scale_ * static_cast<float>(oversample_), frame_)) {
+            ++framesDrawn_;
+            addPending(start);
+            shown_ = LinearFrame(frame_, oversample_);
+        }
+    }
+    if (isDone())
+        addPending(runLength_);
+    return isDone();
+}
+
+void ExposureSimulator::finish() {
+    while (!advance(600)) {
+    }
+}
+
+// The frame shown since shownSince_ is added up to `until`, one straight stretch of the walk at a
+// time.
+void ExposureSimulator::addPending(double until) {
+    double from = shownSince_;
+    shownSince_ = until;
+    if (shown_.isDark() || !(until > from))
+        return;
+    std::vector<double> cuts = walk_->turnsBetween(from, until);
+    cuts.push_back(until);
+    for (double to : cuts) {
+        const ExposureWalk::Place a = screenCorner(from);
+        const ExposureWalk::Place b = screenCorner(to);
+        light_->addSweep(shown_, a.x, a.y, b.x, b.y, to - from);
+        from = to;
+    }
+}
+
+} // namespace nocturo

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "app/Nocturo.h"
+#include "exposure/ExposureWalk.h"
+#include "exposure/LightSum.h"
+#include "platform/SettingsStore.h"
+#include "platform/render/Renderer.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nocturo {
+
+// The photograph of one timed run, made before any shutter opens. A second application on its
+// own virtual clock, over a copy of the settings, plays the run as the screen would (the
+// countdown's dark, the light for its length, the dark after it), frame by frame at 60 a
+// second; each frame's light is added to a photograph where the walk has carried the screen at
+// that moment, smeared along the stretch it covers while it shows. The application the settings
+// came from is not touched.
+class ExposureSimulator {
+public:
+    static constexpr double frameRate = 60.0;
+    // A run lit "until touched" is photographed as if touched this long after the light began.
+    static constexpr double untilTouchedLength = 10.0;
+    // How much of the dark after the light is photographed.
+    static constexpr double darkEndLength = 1.0;
+    // A photograph larger than this many pixels is made at fewer pixels a metre.
+    static constexpr double maxPixels = 8.0e6;
+
+    struct Options {
+        // Metres a second along the walk.
+        double pace = 0.5;
+        // Photograph pixels a metre in front of the camera; 1000 is one a millimetre.
+        double pixelsPerMetre = 1000.0;
+        // The screen's physical height in metres (see screenHeightOf).
+        double screenHeight = 0.14;
+        // A drawn walk, in metres, walked at `pace`; empty walks straight to the right.
+        std::vector<ExposureWalk::Place> path;
+        // The screen is drawn at no fewer pixels a point than this, in whole multiples of the
+        // photograph's, and added up in linear light: the small anti-aliased edges of a screen
+        // drawn coarsely give less light than the real screen's fine pixels. Zero draws it at
+        // the photograph's own pixels, the fastest.
+        double leastDrawingScale = 1.0;
+    };
+
+    // The screen's physical height that the photograph (and the light writing) uses.
+    static double screenHeightOf(const NocturoAppDelegate& controller);
+
+    // Launches the copy and starts its run. Throws InterfaceError when the interface file is bad.
+    ExposureSimulator(const SettingsStore& settings, const std::string& resourceDir,
+                      Options options);
+    ~ExposureSimulator();
+    ExposureSimulator(const ExposureSimulator&) = delete;
+    ExposureSimulator& operator=(const ExposureSimulator&) = delete;
+
+    // Plays up to `frames` more frames; returns whether the run is over. The settings screen
+    // calls it in slices so that its controls keep answering.
+    bool advance(int frames);
+    void finish();
+    bool isDone() const { return nextFrame_ >= frames_; }
+
+    // Seconds from the run's start.
+    double lightStart() const { return lightStart_; }
+    double lightEnd() const { return lightEnd_; }
+    double runLength() const { return runLength_; }
+    int frameCount() const { return frames_; }
+    // Frames that differed from the one before and were drawn again.
+    int framesDrawn() const { return framesDrawn_; }
+
+    double pixelsPerMetre() const { return pixelsPerMetre_; }
+    // Where the screen's top-left corner is in the photograph, in pixels, at `seconds` from the
+    // run's start.
+    ExposureWalk::Place screenCorner(double seconds) const;
+    int screenWidth() const { return frameWidth_; }
+    int screenHeight() const { return frameHeight_; }
+
+    // The light added up so far, and the photograph developed at `stops` (see LightSum).
+    const LightSum& light() const { return *light_; }
+    Framebuffer photograph(double stops) const { return light_->develop(stops); }
+
+private:
+    void addPending(double until);
+
+    MemorySettingsStore store_;
+    std::unique_ptr<Nocturo> app_;
+    std::unique_ptr<Renderer> renderer_;
+    std::optional<ExposureWalk> walk_;
+    Framebuffer frame_;
+    LinearFrame shown_;
+    double shownSince_ = 0.0;
+    std::unique_ptr<LightSum> light_;
+    double runStart_ = 0.0;
+    double lightStart_ = 0.0;
+    double lightEnd_ = 0.0;
+    double runLength_ = 0.0;
+    bool untilTouched_ = false;
+    bool touched_ = false;
+    float scale_ = 1.0f;
+    int oversample_ = 1;
+    double pixelsPerMetre_ = 1000.0;
+    ExposureWalk::Place origin_;
+    int frameWidth_ = 0;
+    int frameHeight_ = 0;
+    int frames_ = 0;
+    int nextFrame_ = 0;
+    int framesDrawn_ = 0;
+};
+
+} // namespace nocturo
