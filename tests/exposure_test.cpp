@@ -2,6 +2,7 @@
 // leaves that time's light, spread along the way the walk carried it.
 
 #include "exposure/ExposureSimulator.h"
+#include "tests/AppFixture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -160,6 +161,45 @@ TEST(Exposure, UntilTouchedIsPhotographedForItsSetLengthAndLeavesTheSettingsAsTh
     auto [first, last] = litSpan(rowLight(sim->light(), y), 1e-4);
     EXPECT_NEAR(last - first, 0.5 * ExposureSimulator::untilTouchedLength * 1000.0, 6);
     EXPECT_TRUE(sameSettings(store.dictionary(), before));
+}
+
+class ExposeCommand : public testing::AppTest {
+protected:
+    ExposeCommand() {
+        sim.setPhotographWriter([this](const Framebuffer& photograph, const std::string& file) {
+            written = photograph;
+            writtenTo = file;
+        });
+    }
+    Framebuffer written;
+    std::string writtenTo;
+};
+
+TEST_F(ExposeCommand, WritesTheRunsPhotographAtAPixelAMillimetreAndLeavesTheApplicationAsItWas) {
+    run({"store colorIndex 2", "store timedLightDelay 1.0", "store timedLightLength 1.0",
+         "store cyclicFrequency 20.0"});
+    launched();
+    toSettings();
+    run({"control lightModeSelector 1"});
+    toPainting();
+    run({"touch down 160 240", "touch move 150 230"});
+    const std::string before = sim.dump();
+    const auto stored = store.dictionary();
+    run({"expose trail.png 0.25 -1"});
+    EXPECT_EQ(sim.dump(), before);
+    EXPECT_TRUE(sameSettings(store.dictionary(), stored));
+    EXPECT_EQ(writtenTo, "trail.png");
+    // 3 s walked at 0.25 m/s (a second's countdown, a second's light, the dark second after),
+    // plus the screen: 140 mm tall, 320/480 of that wide.
+    EXPECT_EQ(written.height, 140);
+    EXPECT_EQ(written.width, 750 + 94);
+}
+
+TEST_F(ExposeCommand, RefusesASpeedOrExposureOutOfRange) {
+    EXPECT_EQ(refusal("expose a.png -1"), "the speed must lie from 0 to 10 metres a second");
+    EXPECT_EQ(refusal("expose a.png 0.5 11"), "the exposure must lie from -10 to 10 stops");
+    EXPECT_EQ(refusal("expose a.png 0.5 0 1"), "usage: expose FILE.png [SPEED] [STOPS]");
+    EXPECT_TRUE(writtenTo.empty());
 }
 
 } // namespace

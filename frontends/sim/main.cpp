@@ -23,7 +23,7 @@ void usage(std::ostream& out) {
            "  store KEY VALUE | launch | quit | wait SECONDS | dump\n"
            "  touch down|move|up X Y [FINGER] | touch cancel [FINGER]\n"
            "  control NAME VALUE | press ACTION | call SELECTOR [ARG...]\n"
-           "  render FILE.png [SCALE]\n";
+           "  render FILE.png [SCALE] | expose FILE.png [SPEED] [STOPS]\n";
 }
 } // namespace
 
@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
         store = std::make_unique<nocturo::MemorySettingsStore>();
     nocturo::Simulator simulator(*store, resources);
     simulator.setPngWriter(nocturo::screenPngWriter());
+    simulator.setPhotographWriter(nocturo::photographPngWriter());
     if (!scriptPath || !std::strcmp(scriptPath, "-"))
         return simulator.run(std::cin, std::cout, std::cerr);
     std::ifstream script(scriptPath);
