@@ -62,6 +62,11 @@ ExposureSimulator::ExposureSimulator(const SettingsStore& settings, const std::s
                           : 1000.0;
     pixelsPerMetre_ =
         std::min(pixelsPerMetre_, std::sqrt(maxPixels / std::max(1e-12, metresWide * metresHigh)));
+    // One pixel of the width and height is kept for the screen's part pixel.
+    if (options.fitWidth > 1)
+        pixelsPerMetre_ = std::min(pixelsPerMetre_, (options.fitWidth - 1) / metresWide);
+    if (options.fitHeight > 1)
+        pixelsPerMetre_ = std::min(pixelsPerMetre_, (options.fitHeight - 1) / metresHigh);
     // The screen is drawn no smaller than a pixel across.
     pixelsPerMetre_ = std::max(pixelsPerMetre_, 1.0 / screenHeight);
     origin_ = low;

@@ -43,6 +43,10 @@ public:
         // drawn coarsely give less light than the real screen's fine pixels. Zero draws it at
         // the photograph's own pixels, the fastest.
         double leastDrawingScale = 1.0;
+        // When above zero, the photograph is made at fewer pixels a metre where it would be
+        // wider or taller than this (a picture on the settings screen).
+        int fitWidth = 0;
+        int fitHeight = 0;
     };
 
     // The screen's physical height that the photograph (and the light writing) uses.
