@@ -23,13 +23,28 @@ double ExposureSimulator::screenHeightOf(const NocturoAppDelegate&) {
 }
 
 ExposureSimulator::ExposureSimulator(const SettingsStore& settings, const std::string& resourceDir,
-                                     Options options) {
+                                     Options options)
+    : ownCache_(std::make_unique<ExposureCache>(resourceDir)), cache_(ownCache_.get()) {
+    start(settings, options);
+}
+
+ExposureSimulator::ExposureSimulator(const SettingsStore& settings, ExposureCache& cache,
+                                     Options options)
+    : cache_(&cache) {
+    start(settings, options);
+}
+
+void ExposureSimulator::start(const SettingsStore& settings, const Options& options) {
+    ExposureCache& cache = *cache_;
     for (const auto& [key, value] : settings.dictionary())
         store_.setObject(key, value);
     for (const auto& [key, text] : settings.strings())
         store_.setString(key, text);
-    app_ = std::make_unique<Nocturo>(store_, resourceDir);
+    app_ = std::make_unique<Nocturo>(store_, cache.resourceDir());
+    app_->images().adopt(cache.images());
     app_->launch();
+    cache.images().adopt(app_->images());
+    cache.renderer().forgetWindow();
     Window* window = app_->window();
     if (!window)
         throw std::runtime_error("the interface has no window");
@@ -82,13 +97,12 @@ ExposureSimulator::ExposureSimulator(const SettingsStore& settings, const std::s
     light_ = std::make_unique<LightSum>(
         static_cast<int>(std::ceil((high.x - low.x) * pixelsPerMetre_)) + frameWidth_,
         static_cast<int>(std::ceil((high.y - low.y) * pixelsPerMetre_)) + frameHeight_);
-    renderer_ = std::make_unique<Renderer>(app_->images());
 }
 
 ExposureSimulator::~ExposureSimulator() {
-    // The renderer reads the application's pictures; it goes first.
-    renderer_.reset();
     app_.reset();
+    if (cache_)
+        cache_->renderer().forgetWindow();
 }
 
 ExposureWalk::Place ExposureSimulator::screenCorner(double seconds) const {
@@ -109,7 +123,7 @@ bool ExposureSimulator::advance(int frames) {
             window.touchUp(1, middle);
         }
         app_->runLoop().advanceTo(runStart_ + start + frameLead);
-        if (renderer_->render(window, app_->application(), app_->runLoop().now(),
+        if (cache_->renderer().render(window, app_->application(), app_->runLoop().now(),
                               scale_ * static_cast<float>(oversample_), frame_)) {
             ++framesDrawn_;
             addPending(start);

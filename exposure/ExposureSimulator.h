@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Nocturo.h"
+#include "exposure/ExposureCache.h"
 #include "exposure/ExposureWalk.h"
 #include "exposure/LightSum.h"
 #include "platform/SettingsStore.h"
@@ -55,6 +56,9 @@ public:
     // Launches the copy and starts its run. Throws InterfaceError when the interface file is bad.
     ExposureSimulator(const SettingsStore& settings, const std::string& resourceDir,
                       Options options);
+    // The same, with pictures and a renderer shared with other photographs; `cache` must outlive
+    // the simulator, and serves one simulator at a time.
+    ExposureSimulator(const SettingsStore& settings, ExposureCache& cache, Options options);
     ~ExposureSimulator();
     ExposureSimulator(const ExposureSimulator&) = delete;
     ExposureSimulator& operator=(const ExposureSimulator&) = delete;
@@ -85,11 +89,13 @@ public:
     Framebuffer photograph(double stops) const { return light_->develop(stops); }
 
 private:
+    void start(const SettingsStore& settings, const Options& options);
     void addPending(double until);
 
+    std::unique_ptr<ExposureCache> ownCache_;
+    ExposureCache* cache_ = nullptr;
     MemorySettingsStore store_;
     std::unique_ptr<Nocturo> app_;
-    std::unique_ptr<Renderer> renderer_;
     std::optional<ExposureWalk> walk_;
     Framebuffer frame_;
     LinearFrame shown_;
