@@ -56,6 +56,7 @@ void preview(benchmark::State& state, bool fantasyWithStrip) {
     options.fitWidth = previewWidth;
     options.fitHeight = previewHeight;
     options.leastDrawingScale = 0.0;
+    options.pixelsPerFrame = 3.0;
     // The settings screen keeps one cache for all its previews.
     ExposureCache cache(NOCTURO_RESOURCE_DIR);
     for (auto _ : state) {
@@ -91,10 +92,9 @@ public:
             std::string name = run.run_name.str();
             if (median || run.run_type == Run::RT_Iteration)
                 if (median || !times_.count(name + "/median"))
-                    times_[median ? name + "/median" : name] = {run.GetAdjustedRealTime() *
-                                                                    unit(run.time_unit),
-                                                                run.GetAdjustedCPUTime() *
-                                                                    unit(run.time_unit)};
+                    times_[median ? name + "/median" : name] = {
+                        run.GetAdjustedRealTime() * unit(run.time_unit),
+                        run.GetAdjustedCPUTime() * unit(run.time_unit)};
         }
     }
     void Finalize() override {

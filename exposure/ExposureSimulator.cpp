@@ -59,7 +59,6 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
     untilTouched_ = timed.length() <= 0.0f;
     lightEnd_ = lightStart_ + (untilTouched_ ? untilTouchedLength : timed.length());
     runLength_ = lightEnd_ + darkEndLength;
-    frames_ = static_cast<int>(std::ceil(runLength_ * frameRate - 1e-6));
 
     const double pace = std::isfinite(options.pace) ? std::clamp(options.pace, 0.0, 100.0) : 0.0;
     walk_ = options.path.empty() ? ExposureWalk::sideways(pace, runLength_)
@@ -94,6 +93,10 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
     const float drawingScale = scale_ * static_cast<float>(oversample_);
     frameWidth_ = (Renderer::pixelWidth(*window, drawingScale) + oversample_ - 1) / oversample_;
     frameHeight_ = (Renderer::pixelHeight(*window, drawingScale) + oversample_ - 1) / oversample_;
+    if (options.pixelsPerFrame > 0.0 && std::isfinite(options.pixelsPerFrame))
+        frameRate_ = std::clamp(pace * pixelsPerMetre_ / options.pixelsPerFrame, leastPreviewRate,
+                                screenRate);
+    frames_ = static_cast<int>(std::ceil(runLength_ * frameRate_ - 1e-6));
     light_ = std::make_unique<LightSum>(
         static_cast<int>(std::ceil((high.x - low.x) * pixelsPerMetre_)) + frameWidth_,
         static_cast<int>(std::ceil((high.y - low.y) * pixelsPerMetre_)) + frameHeight_);
@@ -113,7 +116,7 @@ ExposureWalk::Place ExposureSimulator::screenCorner(double seconds) const {
 bool ExposureSimulator::advance(int frames) {
     Window& window = *app_->window();
     for (int n = 0; n < frames && nextFrame_ < frames_; ++n, ++nextFrame_) {
-        const double start = nextFrame_ / frameRate;
+        const double start = nextFrame_ / frameRate_;
         // "Until touched" ends with a touch that comes and goes between two frames.
         if (untilTouched_ && !touched_ && start >= lightEnd_ - frameLead) {
             touched_ = true;
@@ -124,7 +127,7 @@ bool ExposureSimulator::advance(int frames) {
         }
         app_->runLoop().advanceTo(runStart_ + start + frameLead);
         if (cache_->renderer().render(window, app_->application(), app_->runLoop().now(),
-                              scale_ * static_cast<float>(oversample_), frame_)) {
+                                      scale_ * static_cast<float>(oversample_), frame_)) {
             ++framesDrawn_;
             addPending(start);
             shown_ = LinearFrame(frame_, oversample_);

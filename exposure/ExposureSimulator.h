@@ -22,7 +22,10 @@ namespace nocturo {
 // came from is not touched.
 class ExposureSimulator {
 public:
-    static constexpr double frameRate = 60.0;
+    // The screen's refresh: frames a second.
+    static constexpr double screenRate = 60.0;
+    // The fewest frames a second a preview draws.
+    static constexpr double leastPreviewRate = 10.0;
     // A run lit "until touched" is photographed as if touched this long after the light began.
     static constexpr double untilTouchedLength = 10.0;
     // How much of the dark after the light is photographed.
@@ -48,6 +51,10 @@ public:
         // wider or taller than this (a picture on the settings screen).
         int fitWidth = 0;
         int fitHeight = 0;
+        // When above zero, a frame is drawn only each time the screen travels this many
+        // photograph pixels (but from 10 to 60 frames a second): for a small preview, where
+        // frames closer together would not show.
+        double pixelsPerFrame = 0.0;
     };
 
     // The screen's physical height that the photograph (and the light writing) uses.
@@ -74,6 +81,7 @@ public:
     double lightEnd() const { return lightEnd_; }
     double runLength() const { return runLength_; }
     int frameCount() const { return frames_; }
+    double frameRate() const { return frameRate_; }
     // Frames that differed from the one before and were drawn again.
     int framesDrawn() const { return framesDrawn_; }
 
@@ -114,6 +122,7 @@ private:
     int frameWidth_ = 0;
     int frameHeight_ = 0;
     int frames_ = 0;
+    double frameRate_ = screenRate;
     int nextFrame_ = 0;
     int framesDrawn_ = 0;
 };

@@ -63,10 +63,11 @@ void LightSum::addRowSweep(const LinearFrame& frame, double fromX, double toX, i
                                 3;
         for (int x = x0; x < x1; ++x, out += 3) {
             const double c = x + 0.5;
-            for (int k = 0; k < 3; ++k) {
-                const double light = frame.rowSum(row, c - a, k) - frame.rowSum(row, c - b, k);
-                out[k] += static_cast<float>(light * weight);
-            }
+            double upTo[3], from[3];
+            frame.rowSums(row, c - a, upTo);
+            frame.rowSums(row, c - b, from);
+            for (int k = 0; k < 3; ++k)
+                out[k] += static_cast<float>((upTo[k] - from[k]) * weight);
         }
     }
 }

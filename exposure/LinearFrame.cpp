@@ -77,6 +77,26 @@ double LinearFrame::rowSum(int y, double u, int c) const {
     return below + (above - below) * (u - static_cast<double>(i));
 }
 
+void LinearFrame::rowSums(int y, double u, double out[3]) const {
+    out[0] = out[1] = out[2] = 0.0;
+    if (y < 0 || y >= height_ || !(u > 0.0))
+        return;
+    const std::size_t stride = static_cast<std::size_t>(width_ + 1) * 3;
+    const double* row = sums_.data() + stride * static_cast<std::size_t>(y);
+    if (u >= width_) {
+        const double* end = row + static_cast<std::size_t>(width_) * 3;
+        out[0] = end[0];
+        out[1] = end[1];
+        out[2] = end[2];
+        return;
+    }
+    const auto i = static_cast<std::size_t>(u);
+    const double t = u - static_cast<double>(i);
+    const double* below = row + i * 3;
+    for (int c = 0; c < 3; ++c)
+        out[c] = below[c] + (below[c + 3] - below[c]) * t;
+}
+
 float LinearFrame::pixel(int x, int y, int c) const {
     if (x < 0 || x >= width_ || y < 0 || y >= height_)
         return 0.0f;

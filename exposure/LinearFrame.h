@@ -24,6 +24,8 @@ public:
 
     // The light of row `y` over [0, u) in pixels, channel c; u is held to the row.
     double rowSum(int y, double u, int c) const;
+    // The same for the three channels at once, into out[0..2].
+    void rowSums(int y, double u, double out[3]) const;
     // Linear light of pixel (x, y), channel c.
     float pixel(int x, int y, int c) const;
 
