@@ -1,5 +1,6 @@
 #include "app/Nocturo.h"
 
+#include "exposure/PhotographView.h"
 #include "timed/TimedLight.h"
 
 namespace nocturo {
@@ -21,6 +22,7 @@ ClassRegistry Nocturo::classRegistry() {
     registry.add("TransitionView", [] { return std::make_unique<TransitionView>(); });
     registry.add("MyTouchView", [] { return std::make_unique<MyTouchView>(); });
     registry.add("AccelController", [] { return std::make_unique<AccelController>(); });
+    registry.add("PhotographView", [] { return std::make_unique<PhotographView>(); });
     return registry;
 }
 

@@ -1,11 +1,13 @@
 #include "app/NocturoAppDelegate.h"
 
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 
 namespace nocturo {
 
 NocturoAppDelegate::NocturoAppDelegate(Services services)
-    : services_(services), timedLight_(std::make_unique<TimedLight>(*this)) {}
+    : services_(services), timedLight_(std::make_unique<TimedLight>(*this)),
+      exposurePreview_(std::make_unique<PreviewPanel>(*this)) {}
 
 NocturoAppDelegate::~NocturoAppDelegate() {
     stopColorFantasyTimer();

@@ -20,6 +20,7 @@
 namespace nocturo {
 
 class TimedLight;
+class PreviewPanel;
 
 // What the controller works with besides its views: the application object, the run loop,
 // the settings store and the pictures.
@@ -43,6 +44,8 @@ inline const std::string stripIndex = "stripIndex";
 inline const std::string timedLightDelay = "timedLightDelay";
 inline const std::string timedLightLength = "timedLightLength";
 inline const std::string timedLightSound = "timedLightSound";
+inline const std::string previewPace = "previewPace";
+inline const std::string previewStops = "previewStops";
 } // namespace SettingsKey
 
 // The address of the help page.
@@ -181,6 +184,9 @@ public:
     // The countdown and timed light, which drives the light through the operations above.
     TimedLight& timedLight() { return *timedLight_; }
     const TimedLight& timedLight() const { return *timedLight_; }
+    // The settings screen's preview of the photograph a timed run would leave.
+    PreviewPanel& exposurePreview() { return *exposurePreview_; }
+    const PreviewPanel& exposurePreview() const { return *exposurePreview_; }
 
 private:
     void showStripLook(bool shown);
@@ -192,6 +198,7 @@ private:
     Services services_;
     std::set<RunLoop::CallId> pendingCalls_;
     std::unique_ptr<TimedLight> timedLight_;
+    std::unique_ptr<PreviewPanel> exposurePreview_;
 };
 
 } // namespace nocturo

@@ -2,6 +2,7 @@
 // to the controller's actions.
 
 #include "app/NocturoAppDelegate.h"
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 
 #include <functional>
@@ -110,15 +111,21 @@ bool isKind(const Control& control, const std::string& kind) {
 
 std::string NocturoAppDelegate::bindField(const std::string& field, Object* object) {
     auto it = fieldTable().find(field);
-    if (it == fieldTable().end())
-        return timedLight().bindField(field, object);
+    if (it == fieldTable().end()) {
+        std::string fault = timedLight().bindField(field, object);
+        return fault.starts_with("unknown field") ? exposurePreview().bindField(field, object)
+                                                  : fault;
+    }
     return it->second(*this, object);
 }
 
 std::string NocturoAppDelegate::bindAction(const std::string& selector, Control& control) {
     auto it = actionTable().find(selector);
-    if (it == actionTable().end())
-        return timedLight().bindAction(selector, control);
+    if (it == actionTable().end()) {
+        std::string fault = timedLight().bindAction(selector, control);
+        return fault.starts_with("unknown action") ? exposurePreview().bindAction(selector, control)
+                                                   : fault;
+    }
     if (!isKind(control, it->second.senderKind))
         return "the action '" + selector + "' needs a " + it->second.senderKind + ", not a " +
                control.className();

@@ -3,6 +3,7 @@
 
 #include "app/NocturoAppDelegate.h"
 #include "app/SettingsTable.h"
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 
 namespace nocturo {
@@ -74,6 +75,7 @@ void NocturoAppDelegate::loadUserSettings() {
     setStripSizeByIndex(currentStripIndex);
 
     timedLight().loadSettings();
+    exposurePreview().loadSettings();
 }
 
 } // namespace nocturo

@@ -33,6 +33,9 @@ const std::vector<SettingRule>& settingsTable() {
         // Zero is "until touched"; any other length is at least half a second.
         {SettingsKey::timedLightLength, Float, CheckedInRange, 10.0f, 0.0f, 120.0f, 0.5f},
         {SettingsKey::timedLightSound, Boolean, CheckedInRange, true, -unlimited, unlimited},
+        // The preview's walking pace in metres a second, and its brightness in stops.
+        {SettingsKey::previewPace, Float, CheckedInRange, 0.5f, 0.05f, 2.0f},
+        {SettingsKey::previewStops, Float, CheckedInRange, 0.0f, -4.0f, 4.0f},
     };
     return table;
 }

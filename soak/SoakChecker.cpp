@@ -6,6 +6,7 @@
 #include "soak/SoakChecker.h"
 
 #include "app/SettingsTable.h"
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 
 #include <algorithm>
@@ -281,6 +282,8 @@ std::map<std::string, SettingValue> SoakChecker::controllerSettings(const Noctur
         {SettingsKey::timedLightDelay, c.timedLight().delay()},
         {SettingsKey::timedLightLength, c.timedLight().length()},
         {SettingsKey::timedLightSound, c.timedLight().sound()},
+        {SettingsKey::previewPace, c.exposurePreview().pace()},
+        {SettingsKey::previewStops, c.exposurePreview().stops()},
     };
 }
 

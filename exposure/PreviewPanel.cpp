@@ -1,0 +1,200 @@
+// The preview's panel: its controls and settings, and the photograph made in slices.
+
+#include "exposure/PreviewPanel.h"
+
+#include "app/NocturoAppDelegate.h"
+#include "app/SettingsTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace nocturo {
+
+namespace {
+template <class T> std::string assign(T*& slot, Object* object, const char* expected) {
+    T* typed = dynamic_cast<T*>(object);
+    if (!typed)
+        return std::string("the field expects a ") + expected + ", not a " + object->className();
+    slot = typed;
+    return {};
+}
+
+std::string formatted(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+} // namespace
+
+PreviewPanel::PreviewPanel(NocturoAppDelegate& controller) : controller_(controller) {}
+
+PreviewPanel::~PreviewPanel() {
+    cancelSlices();
+}
+
+ExposureSimulator::Options PreviewPanel::previewOptions(int width, int height, double pace,
+                                                        double screenHeight) {
+    ExposureSimulator::Options options;
+    options.pace = pace;
+    options.screenHeight = screenHeight;
+    options.fitWidth = std::max(2, width);
+    options.fitHeight = std::max(2, height);
+    // At the preview's few pixels a millimetre, drawing finer or more often would not show.
+    options.leastDrawingScale = 0.0;
+    options.pixelsPerFrame = 3.0;
+    return options;
+}
+
+bool PreviewPanel::isOpen() const {
+    return previewView && controller_.settingsView &&
+           previewView->superview() == controller_.settingsView;
+}
+
+void PreviewPanel::open() {
+    if (!previewView || !controller_.settingsView)
+        return;
+    controller_.settingsView->addSubview(previewView);
+    recompute();
+}
+
+void PreviewPanel::close() {
+    cancelSlices();
+    sim_.reset();
+    if (previewView)
+        previewView->removeFromSuperview();
+}
+
+void PreviewPanel::cancelSlices() {
+    if (sliceCall_ != 0)
+        controller_.services().runLoop.cancel(sliceCall_);
+    sliceCall_ = 0;
+}
+
+void PreviewPanel::recompute() {
+    cancelSlices();
+    sim_.reset();
+    if (!isOpen() || !previewPhotographView)
+        return;
+    if (!cache_)
+        cache_ = std::make_unique<ExposureCache>(controller_.services().images.resourceDir());
+    const Rect frame = previewPhotographView->frame();
+    try {
+        sim_ = std::make_unique<ExposureSimulator>(
+            controller_.services().store, *cache_,
+            previewOptions(static_cast<int>(frame.width()), static_cast<int>(frame.height()), pace_,
+                           ExposureSimulator::screenHeightOf(controller_)));
+    } catch (const std::exception& e) {
+        if (previewInfoLabel)
+            previewInfoLabel->setText(std::string("No preview: ") + e.what());
+        return;
+    }
+    if (previewInfoLabel)
+        previewInfoLabel->setText("Making the picture...");
+    sliceCall_ = controller_.services().runLoop.performAfterDelay(0.0, [this] { slice(); });
+}
+
+void PreviewPanel::slice() {
+    sliceCall_ = 0;
+    if (!sim_)
+        return;
+    if (!sim_->advance(framesPerSlice)) {
+        sliceCall_ =
+            controller_.services().runLoop.performAfterDelay(sliceInterval, [this] { slice(); });
+        return;
+    }
+    develop();
+}
+
+void PreviewPanel::develop() {
+    if (!sim_ || !sim_->isDone())
+        return;
+    if (previewPhotographView)
+        previewPhotographView->setPhotograph(sim_->photograph(stops_));
+    if (previewInfoLabel) {
+        const double metres = pace_ * sim_->runLength();
+        previewInfoLabel->setText(formatted("%.1f m walked in ", metres) +
+                                  formatted("%.1f s", sim_->runLength()));
+    }
+}
+
+// ---- [settings]
+
+void PreviewPanel::loadSettings() {
+    const SettingsStore& store = controller_.services().store;
+    pace_ = std::get<float>(readSetting(store, SettingsKey::previewPace));
+    stops_ = std::get<float>(readSetting(store, SettingsKey::previewStops));
+    if (previewPaceSlider)
+        previewPaceSlider->setValue(pace_);
+    if (previewStopsSlider)
+        previewStopsSlider->setValue(stops_);
+    showSettings();
+}
+
+void PreviewPanel::showSettings() {
+    if (previewPaceLabel)
+        previewPaceLabel->setText(formatted("Walking pace: %.2f m/s", pace_));
+    if (previewStopsLabel)
+        previewStopsLabel->setText(formatted("Brightness: %+.1f stops", stops_));
+}
+
+void PreviewPanel::paceChanging(Slider& sender) {
+    const float pace = std::clamp(sender.value(), minPace, maxPace);
+    if (pace == pace_)
+        return;
+    pace_ = pace;
+    showSettings();
+    controller_.services().store.setFloat(SettingsKey::previewPace, pace_);
+    recompute();
+}
+
+void PreviewPanel::stopsChanging(Slider& sender) {
+    const float stops = std::clamp(sender.value(), minStops, maxStops);
+    if (stops == stops_)
+        return;
+    stops_ = stops;
+    showSettings();
+    controller_.services().store.setFloat(SettingsKey::previewStops, stops_);
+    develop();
+}
+
+std::string PreviewPanel::bindField(const std::string& field, Object* object) {
+    if (field == "previewView")
+        return assign(previewView, object, "View");
+    if (field == "previewPhotographView")
+        return assign(previewPhotographView, object, "PhotographView");
+    if (field == "previewPaceSlider")
+        return assign(previewPaceSlider, object, "Slider");
+    if (field == "previewStopsSlider")
+        return assign(previewStopsSlider, object, "Slider");
+    if (field == "previewPaceLabel")
+        return assign(previewPaceLabel, object, "Label");
+    if (field == "previewStopsLabel")
+        return assign(previewStopsLabel, object, "Label");
+    if (field == "previewInfoLabel")
+        return assign(previewInfoLabel, object, "Label");
+    return "unknown field '" + field + "'";
+}
+
+std::string PreviewPanel::bindAction(const std::string& selector, Control& control) {
+    std::function<void(Control&)> run;
+    if (selector == "showExposurePreview:") {
+        run = [this](Control&) { open(); };
+    } else if (selector == "finishExposurePreview:") {
+        run = [this](Control&) { close(); };
+    } else if (selector == "previewPaceChanging:" || selector == "previewStopsChanging:") {
+        if (!dynamic_cast<Slider*>(&control))
+            return "the action '" + selector + "' needs a Slider, not a " + control.className();
+        const bool isPace = selector == "previewPaceChanging:";
+        run = [this, isPace](Control& c) {
+            if (auto* slider = dynamic_cast<Slider*>(&c))
+                isPace ? paceChanging(*slider) : stopsChanging(*slider);
+        };
+    } else {
+        return "unknown action '" + selector + "'";
+    }
+    control.setAction(selector, std::move(run));
+    return {};
+}
+
+} // namespace nocturo
