@@ -58,7 +58,9 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
     lightStart_ = timed.delay();
     untilTouched_ = timed.length() <= 0.0f;
     lightEnd_ = lightStart_ + (untilTouched_ ? untilTouchedLength : timed.length());
-    runLength_ = lightEnd_ + darkEndLength;
+    runLength_ =
+        lightEnd_ +
+        (std::isfinite(options.darkEnd) ? std::clamp(options.darkEnd, 0.0, 10.0) : darkEndLength);
 
     const double pace = std::isfinite(options.pace) ? std::clamp(options.pace, 0.0, 100.0) : 0.0;
     walk_ = options.path.empty() ? ExposureWalk::sideways(pace, runLength_)

@@ -28,7 +28,7 @@ public:
     static constexpr double leastPreviewRate = 10.0;
     // A run lit "until touched" is photographed as if touched this long after the light began.
     static constexpr double untilTouchedLength = 10.0;
-    // How much of the dark after the light is photographed.
+    // How much of the dark after the light is photographed, unless the options say otherwise.
     static constexpr double darkEndLength = 1.0;
     // A photograph larger than this many pixels is made at fewer pixels a metre.
     static constexpr double maxPixels = 8.0e6;
@@ -55,6 +55,9 @@ public:
         // photograph pixels (but from 10 to 60 frames a second): for a small preview, where
         // frames closer together would not show.
         double pixelsPerFrame = 0.0;
+        // Seconds of the dark after the light (where the painting screen's dim controls show
+        // again) that are photographed, from 0 to 10.
+        double darkEnd = darkEndLength;
     };
 
     // The screen's physical height that the photograph (and the light writing) uses.
