@@ -1,5 +1,6 @@
 #include "exposure/PhotographView.h"
 
+#include "platform/Window.h"
 #include "platform/render/Painter.h"
 
 #include <algorithm>
@@ -17,6 +18,41 @@ void PhotographView::setPhotograph(Framebuffer photograph) {
         return;
     photograph_ = std::move(photograph);
     setNeedsDisplay();
+}
+
+// One finger draws: the first that goes down, until it lifts.
+void PhotographView::touchesBegan(const std::vector<Touch*>& touches, const TouchEvent&) {
+    if (finger_ != 0 || touches.empty())
+        return;
+    finger_ = touches.front()->id;
+    stroke_.assign(1, touches.front()->locationInView(this));
+}
+
+void PhotographView::touchesMoved(const std::vector<Touch*>& touches, const TouchEvent&) {
+    for (const Touch* touch : touches)
+        if (touch->id == finger_ && finger_ != 0 && stroke_.size() < maxStrokePoints)
+            stroke_.push_back(touch->locationInView(this));
+}
+
+void PhotographView::touchesEnded(const std::vector<Touch*>& touches, const TouchEvent& event) {
+    for (const Touch* touch : touches) {
+        if (touch->id != finger_ || finger_ == 0)
+            continue;
+        touchesMoved({const_cast<Touch*>(touch)}, event);
+        finger_ = 0;
+        std::vector<Point> path = std::move(stroke_);
+        stroke_.clear();
+        if (path.size() >= 2 && pathDrawn)
+            pathDrawn(path);
+    }
+}
+
+void PhotographView::touchesCancelled(const std::vector<Touch*>& touches, const TouchEvent&) {
+    for (const Touch* touch : touches)
+        if (touch->id == finger_) {
+            finger_ = 0;
+            stroke_.clear();
+        }
 }
 
 Rect PhotographView::pictureRect() const {

@@ -79,11 +79,12 @@ void PreviewPanel::recompute() {
     if (!cache_)
         cache_ = std::make_unique<ExposureCache>(controller_.services().images.resourceDir());
     const Rect frame = previewPhotographView->frame();
+    ExposureSimulator::Options options =
+        previewOptions(static_cast<int>(frame.width()), static_cast<int>(frame.height()), pace_,
+                       ExposureSimulator::screenHeightOf(controller_));
+    options.path = path_;
     try {
-        sim_ = std::make_unique<ExposureSimulator>(
-            controller_.services().store, *cache_,
-            previewOptions(static_cast<int>(frame.width()), static_cast<int>(frame.height()), pace_,
-                           ExposureSimulator::screenHeightOf(controller_)));
+        sim_ = std::make_unique<ExposureSimulator>(controller_.services().store, *cache_, options);
     } catch (const std::exception& e) {
         if (previewInfoLabel)
             previewInfoLabel->setText(std::string("No preview: ") + e.what());
@@ -109,13 +110,29 @@ void PreviewPanel::slice() {
 void PreviewPanel::develop() {
     if (!sim_ || !sim_->isDone())
         return;
-    if (previewPhotographView)
+    if (previewPhotographView) {
         previewPhotographView->setPhotograph(sim_->photograph(stops_));
-    if (previewInfoLabel) {
-        const double metres = pace_ * sim_->runLength();
-        previewInfoLabel->setText(formatted("%.1f m walked in ", metres) +
-                                  formatted("%.1f s", sim_->runLength()));
+        const Rect shown = previewPhotographView->pictureRect();
+        if (shown.width() > 0.0f && sim_->pixelsPerMetre() > 0.0)
+            metresPerPoint_ =
+                sim_->light().width() / static_cast<double>(shown.width()) / sim_->pixelsPerMetre();
     }
+    if (previewInfoLabel)
+        previewInfoLabel->setText(
+            path_.empty() ? formatted("Straight: %.1f m walked in ", pace_ * sim_->runLength()) +
+                                formatted("%.1f s", sim_->runLength())
+                          : formatted("Drawn walk, %.1f s", sim_->runLength()));
+}
+
+// The drawn points, from the first, on the scale of the photograph they were drawn over.
+void PreviewPanel::walkDrawn(const std::vector<Point>& points) {
+    if (points.size() < 2 || !(metresPerPoint_ > 0.0))
+        return;
+    path_.clear();
+    for (Point p : points)
+        path_.push_back({(p.x - points.front().x) * metresPerPoint_,
+                         (p.y - points.front().y) * metresPerPoint_});
+    recompute();
 }
 
 // ---- [settings]
@@ -161,8 +178,14 @@ void PreviewPanel::stopsChanging(Slider& sender) {
 std::string PreviewPanel::bindField(const std::string& field, Object* object) {
     if (field == "previewView")
         return assign(previewView, object, "View");
-    if (field == "previewPhotographView")
-        return assign(previewPhotographView, object, "PhotographView");
+    if (field == "previewPhotographView") {
+        std::string fault = assign(previewPhotographView, object, "PhotographView");
+        if (fault.empty())
+            previewPhotographView->pathDrawn = [this](const std::vector<Point>& points) {
+                walkDrawn(points);
+            };
+        return fault;
+    }
     if (field == "previewPaceSlider")
         return assign(previewPaceSlider, object, "Slider");
     if (field == "previewStopsSlider")
@@ -182,6 +205,11 @@ std::string PreviewPanel::bindAction(const std::string& selector, Control& contr
         run = [this](Control&) { open(); };
     } else if (selector == "finishExposurePreview:") {
         run = [this](Control&) { close(); };
+    } else if (selector == "previewStraightWalk:") {
+        run = [this](Control&) {
+            path_.clear();
+            recompute();
+        };
     } else if (selector == "previewPaceChanging:" || selector == "previewStopsChanging:") {
         if (!dynamic_cast<Slider*>(&control))
             return "the action '" + selector + "' needs a Slider, not a " + control.className();

@@ -18,7 +18,8 @@ class NocturoAppDelegate;
 // leave, walked sideways in front of the camera at the pace its slider sets and exposed at the
 // brightness its other slider sets. The photograph is made in slices on the run loop, so the
 // controls keep answering; a new pace starts it again, a new brightness only develops it anew.
-// Nothing is computed while the panel is closed.
+// A finger dragged over the picture draws the walk instead, on the scale of the photograph it
+// was drawn over; "Straight" walks straight again. Nothing is computed while the panel is closed.
 class PreviewPanel {
 public:
     static constexpr float minPace = 0.05f;
@@ -49,6 +50,8 @@ public:
     bool isOpen() const;
     // Whether a photograph is being made.
     bool isComputing() const { return sliceCall_ != 0; }
+    // The drawn walk, in metres; empty for the straight one.
+    const std::vector<ExposureWalk::Place>& drawnWalk() const { return path_; }
 
     std::string bindField(const std::string& field, Object* object);
     std::string bindAction(const std::string& selector, Control& control);
@@ -69,6 +72,7 @@ private:
     void showSettings();
     void paceChanging(Slider& sender);
     void stopsChanging(Slider& sender);
+    void walkDrawn(const std::vector<Point>& points);
 
     NocturoAppDelegate& controller_;
     float pace_ = 0.5f;
@@ -76,6 +80,9 @@ private:
     std::unique_ptr<ExposureCache> cache_;
     std::unique_ptr<ExposureSimulator> sim_;
     RunLoop::CallId sliceCall_ = 0;
+    std::vector<ExposureWalk::Place> path_;
+    // Metres a point of the picture stood for in the last photograph; zero before the first.
+    double metresPerPoint_ = 0.0;
 };
 
 } // namespace nocturo

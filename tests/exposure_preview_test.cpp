@@ -73,5 +73,20 @@ TEST_F(Preview, ClosingStopsTheWorkAndStoredValuesOutOfRangeAreHeldToTheSliders)
     EXPECT_EQ(app().timedLight().timedLightView->superview(), app().settingsView);
 }
 
+TEST_F(Preview, AFingerDrawsTheWalkAndStraightWalksStraightAgain) {
+    opened();
+    run({"wait 1"});
+    const int straightHeight = picture().height;
+    // Over the picture (10, 130 to 310, 250 in the window): right, then down.
+    run({"touch down 40 150", "touch move 120 150", "touch move 200 150", "touch move 200 240",
+         "touch up 200 240", "wait 1"});
+    ASSERT_GE(panel().drawnWalk().size(), 2u);
+    EXPECT_GT(panel().drawnWalk().back().y, 0.0);
+    EXPECT_GT(picture().height, straightHeight);
+    run({"press previewStraightWalk:", "wait 1"});
+    EXPECT_TRUE(panel().drawnWalk().empty());
+    EXPECT_EQ(picture().height, straightHeight);
+}
+
 } // namespace
 } // namespace nocturo::testing

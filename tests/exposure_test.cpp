@@ -163,6 +163,34 @@ TEST(Exposure, UntilTouchedIsPhotographedForItsSetLengthAndLeavesTheSettingsAsTh
     EXPECT_TRUE(sameSettings(store.dictionary(), before));
 }
 
+TEST(Exposure, ADrawnWalkLeavesItsShape) {
+    // 0.3 m to the right, then 0.3 m down, at 0.5 m/s: 1.2 s of light.
+    MemorySettingsStore store = whiteSpot({0.0f, 1.2f, 10.0f});
+    ExposureSimulator::Options options;
+    options.pace = 0.5;
+    options.path = {{0.0, 0.0}, {0.3, 0.0}, {0.3, 0.3}};
+    ExposureSimulator sim(store, NOCTURO_RESOURCE_DIR, options);
+    sim.finish();
+    const LightSum& light = sim.light();
+    EXPECT_EQ(light.width(), 300 + sim.screenWidth());
+    EXPECT_EQ(light.height(), 300 + sim.screenHeight());
+    // The spot's middle starts at the screen's middle.
+    const int x0 = sim.screenWidth() / 2, y0 = sim.screenHeight() / 2;
+    auto lit = [&](int x, int y) { return light.at(x, y, 0) > 1e-4; };
+    EXPECT_TRUE(lit(x0 + 150, y0));       // along the first leg
+    EXPECT_TRUE(lit(x0 + 300, y0 + 150)); // along the second
+    EXPECT_FALSE(lit(x0 + 150, y0 + 150));
+    EXPECT_FALSE(lit(x0, y0 + 300));
+    // Walked at the same pace, both legs are as bright.
+    EXPECT_NEAR(light.at(x0 + 150, y0, 0) + light.at(x0 + 150, y0 + 1, 0) +
+                    light.at(x0 + 150, y0 - 1, 0) + light.at(x0 + 150, y0 + 2, 0) +
+                    light.at(x0 + 150, y0 - 2, 0),
+                light.at(x0 + 300, y0 + 150, 0) + light.at(x0 + 301, y0 + 150, 0) +
+                    light.at(x0 + 299, y0 + 150, 0) + light.at(x0 + 302, y0 + 150, 0) +
+                    light.at(x0 + 298, y0 + 150, 0),
+                light.at(x0 + 150, y0, 0) * 0.1);
+}
+
 class ExposeCommand : public testing::AppTest {
 protected:
     ExposeCommand() {
