@@ -5,7 +5,9 @@
 #include "platform/Key.h"
 
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace nocturo {
 
@@ -15,7 +17,9 @@ class Nocturo {
 public:
     static inline const std::string interfaceFileName = "MainWindow.json";
 
-    Nocturo(SettingsStore& store, std::string resourceDir, double startTime = 0.0);
+    // `files` keeps what the user makes beside the settings; without it, for the life of this run.
+    Nocturo(SettingsStore& store, std::string resourceDir, double startTime = 0.0,
+            KeptFiles* files = nullptr);
     ~Nocturo();
     Nocturo(const Nocturo&) = delete;
     Nocturo& operator=(const Nocturo&) = delete;
@@ -27,6 +31,14 @@ public:
 
     // A key pressed on a keyboard or a remote; ignored before launch.
     void pressKey(Key key);
+    // Text the user typed for light writing, the whole line; ignored before launch.
+    void typeText(std::string_view text);
+    // A picture file the user chose or dropped, as bytes: kept and written with when it can be
+    // read. Returns the message the screen shows when it cannot (empty when it was taken).
+    std::string choosePicture(std::span<const std::uint8_t> bytes);
+    // What the front end knows of its display: its height in metres (zero when it cannot tell)
+    // and its frames a second.
+    void setDisplay(double screenHeight, double refreshRate);
 
     RunLoop& runLoop() { return runLoop_; }
     Application& application() { return application_; }
@@ -41,6 +53,8 @@ public:
 
 private:
     SettingsStore& store_;
+    MemoryKeptFiles ownFiles_;
+    KeptFiles& files_;
     RunLoop runLoop_;
     Application application_;
     ImageLibrary images_;

@@ -2,11 +2,13 @@
 
 #include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 
 namespace nocturo {
 
 NocturoAppDelegate::NocturoAppDelegate(Services services)
     : services_(services), timedLight_(std::make_unique<TimedLight>(*this)),
+      lightWriting_(std::make_unique<LightWriting>(*this, services.files)),
       exposurePreview_(std::make_unique<PreviewPanel>(*this)) {}
 
 NocturoAppDelegate::~NocturoAppDelegate() {

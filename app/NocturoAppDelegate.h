@@ -5,6 +5,7 @@
 #include "platform/Control.h"
 #include "platform/ImageView.h"
 #include "platform/InterfaceLoader.h"
+#include "platform/KeptFiles.h"
 #include "platform/RunLoop.h"
 #include "platform/ScrollView.h"
 #include "platform/SettingsStore.h"
@@ -19,6 +20,7 @@
 
 namespace nocturo {
 
+class LightWriting;
 class TimedLight;
 class PreviewPanel;
 
@@ -29,6 +31,9 @@ struct Services {
     RunLoop& runLoop;
     SettingsStore& store;
     ImageLibrary& images;
+    // What the application keeps for its user beside the settings (the user's picture); none
+    // keeps it for the controller's life.
+    KeptFiles* files = nullptr;
 };
 
 // The settings keys.
@@ -44,6 +49,14 @@ inline const std::string stripIndex = "stripIndex";
 inline const std::string timedLightDelay = "timedLightDelay";
 inline const std::string timedLightLength = "timedLightLength";
 inline const std::string timedLightSound = "timedLightSound";
+inline const std::string writingEnabled = "writingEnabled";
+inline const std::string writingSource = "writingSource";
+inline const std::string writingText = "writingText";
+inline const std::string writingPicture = "writingPicture";
+inline const std::string writingPassLength = "writingPassLength";
+inline const std::string writingBandWidth = "writingBandWidth";
+inline const std::string writingMirrored = "writingMirrored";
+inline const std::string writingScreenHeight = "writingScreenHeight";
 inline const std::string previewPace = "previewPace";
 inline const std::string previewStops = "previewStops";
 } // namespace SettingsKey
@@ -184,6 +197,9 @@ public:
     // The countdown and timed light, which drives the light through the operations above.
     TimedLight& timedLight() { return *timedLight_; }
     const TimedLight& timedLight() const { return *timedLight_; }
+    // Light writing, which plays its passes as the timed light's light.
+    LightWriting& lightWriting() { return *lightWriting_; }
+    const LightWriting& lightWriting() const { return *lightWriting_; }
     // The settings screen's preview of the photograph a timed run would leave.
     PreviewPanel& exposurePreview() { return *exposurePreview_; }
     const PreviewPanel& exposurePreview() const { return *exposurePreview_; }
@@ -198,6 +214,7 @@ private:
     Services services_;
     std::set<RunLoop::CallId> pendingCalls_;
     std::unique_ptr<TimedLight> timedLight_;
+    std::unique_ptr<LightWriting> lightWriting_;
     std::unique_ptr<PreviewPanel> exposurePreview_;
 };
 

@@ -4,6 +4,7 @@
 #include "app/NocturoAppDelegate.h"
 #include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 
 #include <functional>
 #include <map>
@@ -112,6 +113,8 @@ bool isKind(const Control& control, const std::string& kind) {
 std::string NocturoAppDelegate::bindField(const std::string& field, Object* object) {
     auto it = fieldTable().find(field);
     if (it == fieldTable().end()) {
+        if (field.rfind("writing", 0) == 0 || field == "lightWritingView")
+            return lightWriting().bindField(field, object);
         std::string fault = timedLight().bindField(field, object);
         return fault.starts_with("unknown field") ? exposurePreview().bindField(field, object)
                                                   : fault;
@@ -122,6 +125,8 @@ std::string NocturoAppDelegate::bindField(const std::string& field, Object* obje
 std::string NocturoAppDelegate::bindAction(const std::string& selector, Control& control) {
     auto it = actionTable().find(selector);
     if (it == actionTable().end()) {
+        if (selector.find("Writing") != std::string::npos || selector.rfind("writing", 0) == 0)
+            return lightWriting().bindAction(selector, control);
         std::string fault = timedLight().bindAction(selector, control);
         return fault.starts_with("unknown action") ? exposurePreview().bindAction(selector, control)
                                                    : fault;
@@ -130,7 +135,12 @@ std::string NocturoAppDelegate::bindAction(const std::string& selector, Control&
         return "the action '" + selector + "' needs a " + it->second.senderKind + ", not a " +
                control.className();
     auto run = it->second.run;
-    control.setAction(selector, [this, run](Control& sender) { run(*this, sender); });
+    // A control of the controller's own screens ends a timed run first, as opening the settings
+    // does: a finger that went down on a setting can lift after the painting screen came back.
+    control.setAction(selector, [this, run](Control& sender) {
+        timedLight().cancel();
+        run(*this, sender);
+    });
     return {};
 }
 

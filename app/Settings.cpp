@@ -5,6 +5,7 @@
 #include "app/SettingsTable.h"
 #include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 
 namespace nocturo {
 
@@ -75,6 +76,7 @@ void NocturoAppDelegate::loadUserSettings() {
     setStripSizeByIndex(currentStripIndex);
 
     timedLight().loadSettings();
+    lightWriting().loadSettings();
     exposurePreview().loadSettings();
 }
 

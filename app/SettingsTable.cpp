@@ -33,6 +33,16 @@ const std::vector<SettingRule>& settingsTable() {
         // Zero is "until touched"; any other length is at least half a second.
         {SettingsKey::timedLightLength, Float, CheckedInRange, 10.0f, 0.0f, 120.0f, 0.5f},
         {SettingsKey::timedLightSound, Boolean, CheckedInRange, true, -unlimited, unlimited},
+        {SettingsKey::writingEnabled, Boolean, CheckedInRange, false, -unlimited, unlimited},
+        // Codes count from 1 (text, a built-in picture, the user's picture).
+        {SettingsKey::writingSource, Integer, CheckedInRange, integer(1), 1.0f, 3.0f},
+        {SettingsKey::writingText, String, CheckedInRange, false, 0.0f, 0.0f, 0.0f, "NOCTURO"},
+        {SettingsKey::writingPicture, Integer, CheckedInRange, integer(1), 1.0f, 4.0f},
+        {SettingsKey::writingPassLength, Float, CheckedInRange, 3.0f, 0.5f, 30.0f},
+        {SettingsKey::writingBandWidth, Float, CheckedInRange, 8.0f, 1.0f, 80.0f},
+        {SettingsKey::writingMirrored, Boolean, CheckedInRange, false, -unlimited, unlimited},
+        // Metres; zero takes the height the platform tells, or a typical phone's.
+        {SettingsKey::writingScreenHeight, Float, CheckedInRange, 0.0f, 0.0f, 0.5f, 0.03f},
         // The preview's walking pace in metres a second, and its brightness in stops.
         {SettingsKey::previewPace, Float, CheckedInRange, 0.5f, 0.05f, 2.0f},
         {SettingsKey::previewStops, Float, CheckedInRange, 0.0f, -4.0f, 4.0f},
@@ -59,7 +69,13 @@ SettingValue readSetting(const SettingsStore& store, const std::string& key) {
     return rule ? readSetting(store, *rule) : SettingValue{std::int64_t{0}};
 }
 
+std::string readStringSetting(const SettingsStore& store, const SettingRule& rule) {
+    return store.stringForKey(rule.key).value_or(rule.textFallback);
+}
+
 SettingValue readSetting(const SettingsStore& store, const SettingRule& rule) {
+    if (rule.kind == SettingKind::String)
+        return rule.fallback;
     switch (rule.reading) {
     case SettingReading::AsStored:
         if (rule.kind == SettingKind::Boolean)

@@ -20,7 +20,7 @@ enum class SettingReading {
     CheckedInRange,
 };
 
-enum class SettingKind { Integer, Float, Boolean };
+enum class SettingKind { Integer, Float, Boolean, String };
 
 // One stored setting: its key, its kind, the value used in place of a missing one and, for
 // floats, its range.
@@ -33,6 +33,8 @@ struct SettingRule {
     float maximum;
     // A checked float above zero but below this is raised to it (zero keeps its own meaning).
     float leastAboveZero = 0.0f;
+    // A string's fallback; strings are read by readStringSetting.
+    std::string textFallback = {};
 };
 
 // Every setting the application stores, in the order the loader applies them.
@@ -43,6 +45,9 @@ const SettingRule* findSetting(const std::string& key);
 SettingValue readSetting(const SettingsStore& store, const SettingRule& rule);
 // The same, by key; the key must be in the table.
 SettingValue readSetting(const SettingsStore& store, const std::string& key);
+// The string in force for a string rule: what is stored under its key when that is a string,
+// otherwise the rule's fallback.
+std::string readStringSetting(const SettingsStore& store, const SettingRule& rule);
 // Every key of the table.
 std::vector<std::string> settingsKeys();
 

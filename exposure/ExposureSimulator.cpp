@@ -3,6 +3,7 @@
 #include "exposure/ExposureSimulator.h"
 
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 #include "writing/WalkGuidance.h"
 
 #include <algorithm>
@@ -18,8 +19,8 @@ constexpr double settleTime = 1.5;
 constexpr double frameLead = 1e-7;
 } // namespace
 
-double ExposureSimulator::screenHeightOf(const NocturoAppDelegate&) {
-    return WalkGuidance::typicalScreenHeight;
+double ExposureSimulator::screenHeightOf(const NocturoAppDelegate& controller) {
+    return controller.lightWriting().screenHeight();
 }
 
 ExposureSimulator::ExposureSimulator(const SettingsStore& settings, const std::string& resourceDir,
@@ -40,7 +41,10 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
         store_.setObject(key, value);
     for (const auto& [key, text] : settings.strings())
         store_.setString(key, text);
-    app_ = std::make_unique<Nocturo>(store_, cache.resourceDir());
+    if (options.files)
+        if (auto picture = options.files->read(LightWriting::keptPictureName))
+            files_.write(LightWriting::keptPictureName, *picture);
+    app_ = std::make_unique<Nocturo>(store_, cache.resourceDir(), 0.0, &files_);
     app_->images().adopt(cache.images());
     app_->launch();
     cache.images().adopt(app_->images());
@@ -48,6 +52,11 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
     Window* window = app_->window();
     if (!window)
         throw std::runtime_error("the interface has no window");
+    const double screenHeight = std::isfinite(options.screenHeight) && options.screenHeight > 0.0
+                                    ? options.screenHeight
+                                    : WalkGuidance::typicalScreenHeight;
+    // The copy writes with light on the same screen, at the refresh its frames are drawn at.
+    app_->controller().lightWriting().setDisplay(screenHeight, screenRate);
     app_->runLoop().advanceTo(settleTime);
     TimedLight& timed = app_->controller().timedLight();
     timed.setTonePlayer({});
@@ -56,8 +65,11 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
         throw std::runtime_error("the simulated run did not start");
     runStart_ = app_->runLoop().now();
     lightStart_ = timed.delay();
-    untilTouched_ = timed.length() <= 0.0f;
-    lightEnd_ = lightStart_ + (untilTouched_ ? untilTouchedLength : timed.length());
+    // With light writing on, the light is one pass of the picture.
+    const LightWriting& writing = app_->controller().lightWriting();
+    const double length = writing.isEnabled() ? writing.passLength() : timed.length();
+    untilTouched_ = length <= 0.0;
+    lightEnd_ = lightStart_ + (untilTouched_ ? untilTouchedLength : length);
     runLength_ =
         lightEnd_ +
         (std::isfinite(options.darkEnd) ? std::clamp(options.darkEnd, 0.0, 10.0) : darkEndLength);
@@ -65,9 +77,6 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
     const double pace = std::isfinite(options.pace) ? std::clamp(options.pace, 0.0, 100.0) : 0.0;
     walk_ = options.path.empty() ? ExposureWalk::sideways(pace, runLength_)
                                  : ExposureWalk(options.path, pace);
-    const double screenHeight = std::isfinite(options.screenHeight) && options.screenHeight > 0.0
-                                    ? options.screenHeight
-                                    : WalkGuidance::typicalScreenHeight;
     const double aspect = window->frame().width() / std::max(1.0f, window->frame().height());
     const ExposureWalk::Place low = walk_->minimum();
     const ExposureWalk::Place high = walk_->maximum();

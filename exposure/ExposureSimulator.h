@@ -4,6 +4,7 @@
 #include "exposure/ExposureCache.h"
 #include "exposure/ExposureWalk.h"
 #include "exposure/LightSum.h"
+#include "platform/KeptFiles.h"
 #include "platform/SettingsStore.h"
 #include "platform/render/Renderer.h"
 
@@ -16,10 +17,10 @@ namespace nocturo {
 
 // The photograph of one timed run, made before any shutter opens. A second application on its
 // own virtual clock, over a copy of the settings, plays the run as the screen would (the
-// countdown's dark, the light for its length, the dark after it), frame by frame at 60 a
-// second; each frame's light is added to a photograph where the walk has carried the screen at
-// that moment, smeared along the stretch it covers while it shows. The application the settings
-// came from is not touched.
+// countdown's dark, the light for its length or a pass of light writing, the dark after it), frame
+// by frame at 60 a second; each frame's light is added to a photograph where the walk has carried
+// the screen at that moment, smeared along the stretch it covers while it shows. The application
+// the settings came from is not touched.
 class ExposureSimulator {
 public:
     // The screen's refresh: frames a second.
@@ -58,6 +59,9 @@ public:
         // Seconds of the dark after the light (where the painting screen's dim controls show
         // again) that are photographed, from 0 to 10.
         double darkEnd = darkEndLength;
+        // Where the application keeps the user's picture, read (never written) so that a run
+        // that writes it with light has it; none leaves the copy without one.
+        const KeptFiles* files = nullptr;
     };
 
     // The screen's physical height that the photograph (and the light writing) uses.
@@ -106,6 +110,7 @@ private:
     std::unique_ptr<ExposureCache> ownCache_;
     ExposureCache* cache_ = nullptr;
     MemorySettingsStore store_;
+    MemoryKeptFiles files_;
     std::unique_ptr<Nocturo> app_;
     std::optional<ExposureWalk> walk_;
     Framebuffer frame_;

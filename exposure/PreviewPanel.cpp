@@ -83,6 +83,7 @@ void PreviewPanel::recompute() {
         previewOptions(static_cast<int>(frame.width()), static_cast<int>(frame.height()), pace_,
                        ExposureSimulator::screenHeightOf(controller_));
     options.path = path_;
+    options.files = controller_.services().files;
     try {
         sim_ = std::make_unique<ExposureSimulator>(controller_.services().store, *cache_, options);
     } catch (const std::exception& e) {

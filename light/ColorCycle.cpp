@@ -2,6 +2,7 @@
 // round the colour circle (red, yellow, green, cyan, blue, magenta, red).
 
 #include "app/NocturoAppDelegate.h"
+#include "writing/LightWriting.h"
 
 #include <cmath>
 
@@ -38,8 +39,11 @@ void NocturoAppDelegate::startColorFantasyTimer() {
     if (!std::isfinite(interval) || !(interval > 0.0))
         return;
     colorFantasyTimeInterval = interval;
-    colorFantasyTimer =
-        services_.runLoop.scheduleTimer(interval, true, [this] { colorFantasyFunc(); });
+    // Text being written with light takes each step of the walk too.
+    colorFantasyTimer = services_.runLoop.scheduleTimer(interval, true, [this] {
+        colorFantasyFunc();
+        lightWriting_->lightChanged();
+    });
 }
 
 void NocturoAppDelegate::stopColorFantasyTimer() {

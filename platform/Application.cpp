@@ -11,6 +11,12 @@ void Application::setStatusBarStyle(StatusBarStyle style, bool) {
     statusBarStyle_ = style;
 }
 
+void Application::request(Request what, const std::string& text) {
+    ++(what == Request::TextEntry ? textRequests_ : pictureRequests_);
+    if (requestHandler_)
+        requestHandler_(what, text);
+}
+
 bool Application::openURL(const std::string& url) {
     bool web = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
     if (!web)

@@ -35,6 +35,19 @@ public:
         urlHandler_ = std::move(handler);
     }
 
+    // What the application asks of the front end's own user interface: the keyboard to edit a
+    // line of text (starting from `text`), or the system's file picker for a picture. The front
+    // end answers through the application (Nocturo::typeText, Nocturo::choosePicture); without
+    // a handler a request is only counted.
+    enum class Request { TextEntry, PictureFile };
+    void request(Request what, const std::string& text = {});
+    int requests(Request what) const {
+        return what == Request::TextEntry ? textRequests_ : pictureRequests_;
+    }
+    void setRequestHandler(std::function<void(Request, const std::string&)> handler) {
+        requestHandler_ = std::move(handler);
+    }
+
     void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
     ApplicationDelegate* delegate() const { return delegate_; }
 
@@ -44,6 +57,9 @@ private:
     int statusBarChanges_ = 0;
     std::vector<std::string> openedURLs_;
     std::function<void(const std::string&)> urlHandler_;
+    int textRequests_ = 0;
+    int pictureRequests_ = 0;
+    std::function<void(Request, const std::string&)> requestHandler_;
     ApplicationDelegate* delegate_ = nullptr;
 };
 

@@ -8,6 +8,7 @@
 #include "app/SettingsTable.h"
 #include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,6 +90,14 @@ Violation lightLayers(const NocturoAppDelegate& c) {
     const View* layer = spot ? static_cast<View*>(c.theMaskView) : c.theRainbowView;
     const auto& subs = c.paintingView->subviews();
     auto strip = std::find(subs.begin(), subs.end(), c.stripImageView);
+    // While a picture is written, its band lies between the light and the strip.
+    const View* band = c.lightWriting().writingBandView;
+    if (band && band->superview() == c.paintingView) {
+        if (!c.lightWriting().isPlaying())
+            return {"light layers", "the writing band shows with no pass playing"};
+        if (strip != subs.end() && strip != subs.begin() && *(strip - 1) == band)
+            --strip;
+    }
     if (strip == subs.end() || strip == subs.begin() || *(strip - 1) != layer)
         return {"light layers", std::string(spot ? "the spot" : "the rainbow") +
                                     " is not directly below the dot strip"};
@@ -259,7 +268,8 @@ Violation controlsShowState(const NocturoAppDelegate& c) {
 std::map<std::string, SettingValue> loadedSettings(const SettingsStore& s, const Slider* slider) {
     std::map<std::string, SettingValue> v;
     for (const SettingRule& rule : settingsTable())
-        v[rule.key] = readSetting(s, rule);
+        if (rule.kind != SettingKind::String)
+            v[rule.key] = readSetting(s, rule);
     if (slider)
         v[SettingsKey::cyclicFrequency] =
             std::clamp(std::get<float>(v[SettingsKey::cyclicFrequency]), slider->minimumValue(),
@@ -270,6 +280,7 @@ std::map<std::string, SettingValue> loadedSettings(const SettingsStore& s, const
 } // namespace
 
 std::map<std::string, SettingValue> SoakChecker::controllerSettings(const NocturoAppDelegate& c) {
+    const LightWriting& w = c.lightWriting();
     return {
         {SettingsKey::cyclicFrequency, c.cyclicFreq},
         {SettingsKey::colorIndex, std::int64_t{c.currentColorIndex}},
@@ -282,6 +293,13 @@ std::map<std::string, SettingValue> SoakChecker::controllerSettings(const Noctur
         {SettingsKey::timedLightDelay, c.timedLight().delay()},
         {SettingsKey::timedLightLength, c.timedLight().length()},
         {SettingsKey::timedLightSound, c.timedLight().sound()},
+        {SettingsKey::writingEnabled, w.isEnabled()},
+        {SettingsKey::writingSource, std::int64_t{static_cast<int>(w.source())}},
+        {SettingsKey::writingPicture, std::int64_t{w.builtInPicture()}},
+        {SettingsKey::writingPassLength, w.passLength()},
+        {SettingsKey::writingBandWidth, w.bandWidth()},
+        {SettingsKey::writingMirrored, w.isMirrored()},
+        {SettingsKey::writingScreenHeight, w.userScreenHeight()},
         {SettingsKey::previewPace, c.exposurePreview().pace()},
         {SettingsKey::previewStops, c.exposurePreview().stops()},
     };

@@ -4,6 +4,7 @@
 
 #include "app/NocturoAppDelegate.h"
 #include "app/SettingsTable.h"
+#include "writing/LightWriting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -57,7 +58,7 @@ const char* TimedLight::phaseName(Phase phase) {
 double TimedLight::timeLeft() const {
     if (phase_ == Phase::Countdown)
         return countdownEnd_ - runLoop().now();
-    if (phase_ == Phase::Light && length_ > 0.0f)
+    if (phase_ == Phase::Light && runLength_ > 0.0f)
         return lightEnd_ - runLoop().now();
     return std::numeric_limits<double>::quiet_NaN();
 }
@@ -82,6 +83,7 @@ void TimedLight::cancel() {
     if (phase_ == Phase::Idle)
         return;
     cancelPending();
+    controller_.lightWriting().endPass();
     enterPhase(Phase::Idle);
     setControlsDrawn(true);
     controller_.refleshSpotAppearance();
@@ -127,8 +129,11 @@ void TimedLight::tick() {
 }
 
 // Lit whatever the off mode. Colour fantasy starts its walk from red with a fresh timer, so that
-// every run paints the same colours at the same moments.
+// every run paints the same colours at the same moments. With light writing on, the light is a
+// pass of the picture over the pass's length, in the band that covers the lit spot.
 void TimedLight::beginLight() {
+    LightWriting& writing = controller_.lightWriting();
+    runLength_ = writing.isEnabled() ? writing.passLength() : length_;
     enterPhase(Phase::Light);
     play(ToneKind::Start);
     NocturoAppDelegate& c = controller_;
@@ -144,13 +149,16 @@ void TimedLight::beginLight() {
     } else {
         c.restoreColor();
     }
-    if (length_ > 0.0f) {
-        lightEnd_ = runLoop().now() + static_cast<double>(length_);
+    if (writing.isEnabled())
+        writing.beginPass();
+    if (runLength_ > 0.0f) {
+        lightEnd_ = runLoop().now() + static_cast<double>(runLength_);
         scheduleAt(lightEnd_, &TimedLight::endLight);
     }
 }
 
 void TimedLight::endLight() {
+    controller_.lightWriting().endPass();
     enterPhase(Phase::Done);
     controller_.setSpotColorBlack(nullptr);
     play(ToneKind::End);
@@ -196,7 +204,7 @@ void TimedLight::paintingTouchEnded() {
         controller_.setSpotColorBlack(nullptr);
         break;
     case Phase::Light:
-        if (length_ <= 0.0f && touchedInPhase_)
+        if (runLength_ <= 0.0f && touchedInPhase_)
             endLight();
         else
             controller_.restoreColor();

@@ -98,6 +98,7 @@ private:
     float delay_ = 3.0f;
     float length_ = 10.0f;
     bool sound_ = true;
+    float runLength_ = 10.0f; // the light's length in the run under way
     double countdownEnd_ = 0.0;
     double lightEnd_ = 0.0;
     int ticksLeft_ = 0;

@@ -1,12 +1,16 @@
 // The desktop front end's loop, in the order of one turn:
 //   [wait]    sleep until an event, the clock thread's word that the screen changed, or the
 //             next moment the frame goes stale by itself
-//   [events]  the mouse and fingers become touches, keys switch full screen or quit
+//   [events]  the mouse and fingers become touches, keys switch full screen or quit, typed
+//             text edits the line of light writing, a dropped file is the picture to write with
+//   [asks]    what the application asked for while the events ran: the keyboard's text
 //   [draw]    a changed frame is drawn and presented in step with the display
 
 #include "frontends/desktop/DesktopFrontend.h"
 
+#include "frontends/desktop/PictureFile.h"
 #include "timed/TimedLight.h"
+#include "writing/WalkGuidance.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -16,6 +20,7 @@
 #include <iomanip>
 #include <iostream>
 #include <limits>
+#include <stdexcept>
 #include <sys/resource.h>
 
 namespace nocturo {
@@ -84,10 +89,17 @@ void RunFigures::print(std::ostream& out) const {
 }
 
 DesktopFrontend::DesktopFrontend(const Options& options, SettingsStore& store,
-                                 LiveApp::Clock::time_point processStart)
-    : options_(options), live_(store, options.resourceDir, processStart),
+                                 LiveApp::Clock::time_point processStart, KeptFiles* files)
+    : options_(options), live_(store, options.resourceDir, processStart, files),
       renderer_(live_.app().images()),
       browser_(SDL_getenv("BROWSER") ? SDL_getenv("BROWSER") : "") {
+    // A file that cannot be read is refused before any window shows.
+    PictureFile picture;
+    if (!options.pictureFile.empty()) {
+        picture = PictureFile::read(options.pictureFile);
+        if (!picture.ok())
+            throw std::runtime_error(picture.error);
+    }
     float scale = initialScale(options);
     window_ =
         std::make_unique<DesktopWindow>("Nocturo", Viewport::windowExtent(320.0f, scale),
@@ -97,17 +109,34 @@ DesktopFrontend::DesktopFrontend(const Options& options, SettingsStore& store,
     // The photographer's screen must not dim or lock in the middle of an exposure.
     SDL_DisableScreenSaver();
     wakeEvent_ = SDL_RegisterEvents(1);
+    SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+    // The keyboard's text, and any input method with it, only while the line is edited.
+    SDL_StopTextInput();
 
     // Runs under the application's lock, on whichever thread made the application open it.
     live_.app().application().setURLHandler([this](const std::string& url) {
         pendingAddresses_.push_back(
             BrowserLauncher::shippedPage(url, options_.resourceDir + "/help"));
     });
+    live_.app().application().setRequestHandler(
+        [this](Application::Request what, const std::string& text) {
+            pendingRequests_.push_back({what, text});
+        });
     live_.launch();
     live_.app().controller().timedLight().setTonePlayer(
         [this](ToneKind kind) { speaker_.play(kind); });
     if (Window* w = live_.app().window())
         viewport_ = window_->viewport(w->frame().size);
+    {
+        auto guard = live_.lock();
+        tellDisplay();
+        if (!options.pictureFile.empty()) {
+            std::string message = live_.app().choosePicture(picture.bytes);
+            if (!message.empty())
+                throw std::runtime_error("cannot write with the picture " + options.pictureFile +
+                                         ": " + message);
+        }
+    }
     figures_.launchTime = live_.launchTime();
     figures_.renderer = window_->rendererName();
     figures_.presentsInStep = window_->presentsInStep();
@@ -148,6 +177,7 @@ int DesktopFrontend::run() {
                 handle(event);
         }
         openPendingAddresses();
+        answerRequests();
         browser_.reap();
         if (cursorShown_ && live_.clockNow() - lastMouseMotion_ >= cursorHideDelay) {
             cursorShown_ = false;
@@ -212,7 +242,17 @@ void DesktopFrontend::handle(const SDL_Event& event) {
         running_ = false;
         break;
     case SDL_KEYDOWN:
-        handleKey(event);
+        if (!editor_.isEditing() || !handleEditingKey(event))
+            handleKey(event);
+        break;
+    case SDL_TEXTINPUT:
+        typed(event.text.text);
+        break;
+    case SDL_DROPFILE:
+        if (event.drop.file) {
+            dropFile(event.drop.file);
+            SDL_free(event.drop.file);
+        }
         break;
     case SDL_WINDOWEVENT:
         handleWindowEvent(event);
@@ -316,6 +356,7 @@ void DesktopFrontend::handleWindowEvent(const SDL_Event& event) {
         if (Window* w = live_.app().window())
             viewport_ = window_->viewport(w->frame().size);
         refreshInterval_ = window_->refreshInterval();
+        tellDisplay();
         exposed_ = true;
         break;
     }
@@ -338,6 +379,90 @@ void DesktopFrontend::handleWindowEvent(const SDL_Event& event) {
     default:
         break;
     }
+}
+
+bool DesktopFrontend::handleEditingKey(const SDL_Event& event) {
+    const SDL_KeyboardEvent& key = event.key;
+    switch (key.keysym.sym) {
+    case SDLK_BACKSPACE:
+        typed(nullptr);
+        return true;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+    case SDLK_ESCAPE:
+        if (!key.repeat)
+            endEditing();
+        return true;
+    case SDLK_SPACE:
+        return true; // its space comes as text; it starts no timed light while the line is edited
+    default:
+        return false;
+    }
+}
+
+// Each change goes to the application as the whole line, so that the settings show the line as
+// it is typed and keep it even when the window closes before the editing ends. Null: Backspace.
+void DesktopFrontend::typed(const char* text) {
+    if (!editor_.isEditing())
+        return;
+    if (text ? !editor_.insert(text) : !editor_.backspace())
+        return;
+    {
+        auto guard = live_.lock();
+        live_.catchUp();
+        live_.app().typeText(editor_.text());
+    }
+    live_.wake();
+}
+
+void DesktopFrontend::endEditing() {
+    editor_.end();
+    SDL_StopTextInput();
+}
+
+void DesktopFrontend::dropFile(const char* path) {
+    PictureFile file = PictureFile::read(path);
+    if (!file.ok()) {
+        std::cerr << "nocturo: " << file.error << "\n";
+        return;
+    }
+    std::string message;
+    {
+        auto guard = live_.lock();
+        live_.catchUp();
+        message = live_.app().choosePicture(file.bytes);
+    }
+    live_.wake();
+    if (!message.empty())
+        std::cerr << "nocturo: cannot write with the picture " << path << ": " << message << "\n";
+}
+
+// [asks] ---------------------------------------------------------------------------------------
+
+void DesktopFrontend::answerRequests() {
+    std::vector<PendingRequest> requests;
+    {
+        auto guard = live_.lock();
+        requests.swap(pendingRequests_);
+    }
+    for (const PendingRequest& request : requests) {
+        if (request.what == Application::Request::TextEntry) {
+            editor_.begin(request.text);
+            SDL_StartTextInput();
+        } else {
+            // SDL has no file chooser of its own: the window takes a dropped file instead.
+            std::cerr << "nocturo: to choose the picture, drop a PNG or JPEG file on the window "
+                         "or start with --picture FILE\n";
+        }
+    }
+}
+
+void DesktopFrontend::tellDisplay() {
+    double dpi = window_->verticalDpi();
+    double height = dpi > 0.0 && !viewport_.isEmpty()
+                        ? WalkGuidance::screenHeightFromDpi(viewport_.frameHeight(), dpi)
+                        : 0.0;
+    live_.app().setDisplay(height, 1.0 / refreshInterval_);
 }
 
 void DesktopFrontend::openPendingAddresses() {

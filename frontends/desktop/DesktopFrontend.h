@@ -2,10 +2,12 @@
 
 #include "frontends/desktop/BrowserLauncher.h"
 #include "frontends/desktop/DesktopWindow.h"
+#include "frontends/desktop/LineEditor.h"
 #include "frontends/desktop/LiveApp.h"
 #include "frontends/desktop/Options.h"
 #include "frontends/desktop/ToneSpeaker.h"
 #include "frontends/desktop/TouchRouter.h"
+#include "platform/Application.h"
 #include "platform/render/Renderer.h"
 
 #include <atomic>
@@ -38,11 +40,14 @@ struct RunFigures {
 };
 
 // The desktop front end: one window showing Nocturo, the mouse and touch screens as fingers,
-// the run loop on the real clock. SDL's video must be initialised.
+// the run loop on the real clock, picture files named or dropped and the keyboard's text for
+// light writing. SDL's video must be initialised. Throws std::runtime_error when the picture of
+// --picture cannot be used.
 class DesktopFrontend {
 public:
+    // `files` keeps the user's picture; without it, for the life of the run.
     DesktopFrontend(const Options& options, SettingsStore& store,
-                    LiveApp::Clock::time_point processStart);
+                    LiveApp::Clock::time_point processStart, KeptFiles* files = nullptr);
     ~DesktopFrontend();
     DesktopFrontend(const DesktopFrontend&) = delete;
     DesktopFrontend& operator=(const DesktopFrontend&) = delete;
@@ -55,6 +60,15 @@ private:
     void handle(const SDL_Event& event);
     void handleKey(const SDL_Event& event);
     void handleWindowEvent(const SDL_Event& event);
+    // Keys while the line of text is edited; false for a key the editing leaves alone.
+    bool handleEditingKey(const SDL_Event& event);
+    void typed(const char* text);
+    void endEditing();
+    // The picture file at `path` goes to the application; its message, when refused, to stderr.
+    void dropFile(const char* path);
+    void answerRequests();
+    // With the lock held: tells the application the display's height and refresh rate.
+    void tellDisplay();
     void draw();
     double wakeTime(double now) const;
     void openPendingAddresses();
@@ -70,6 +84,12 @@ private:
     TouchRouter touches_;
     BrowserLauncher browser_;
     std::vector<std::string> pendingAddresses_; // guarded by the application's lock
+    struct PendingRequest {
+        Application::Request what;
+        std::string text;
+    };
+    std::vector<PendingRequest> pendingRequests_; // guarded by the application's lock
+    LineEditor editor_;
 
     std::uint32_t wakeEvent_ = 0;
     std::atomic<bool> wakePosted_{false};

@@ -1,6 +1,7 @@
 #include "frontends/desktop/DesktopWindow.h"
 
 #include <SDL.h>
+#include <cmath>
 
 namespace nocturo {
 
@@ -115,6 +116,15 @@ double DesktopWindow::refreshInterval() const {
     if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0)
         return 1.0 / mode.refresh_rate;
     return 1.0 / 60.0;
+}
+
+double DesktopWindow::verticalDpi() const {
+    float diagonal = 0.0f, horizontal = 0.0f, vertical = 0.0f;
+    int display = SDL_GetWindowDisplayIndex(window_);
+    if (display < 0 || SDL_GetDisplayDPI(display, &diagonal, &horizontal, &vertical) != 0 ||
+        !std::isfinite(vertical) || vertical <= 0.0f)
+        return 0.0;
+    return vertical;
 }
 
 } // namespace nocturo

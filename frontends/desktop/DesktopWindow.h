@@ -46,6 +46,8 @@ public:
     std::uint32_t id() const;
     // Seconds between two refreshes of the display the window is on.
     double refreshInterval() const;
+    // Pixels an inch, up and down, of the display the window is on; zero when it cannot tell.
+    double verticalDpi() const;
     const std::string& rendererName() const { return rendererName_; }
     bool presentsInStep() const { return vsync_; }
 

@@ -5,8 +5,9 @@
 
 namespace nocturo {
 
-LiveApp::LiveApp(SettingsStore& store, std::string resourceDir, Clock::time_point origin)
-    : origin_(origin), app_(store, std::move(resourceDir), clockNow()) {}
+LiveApp::LiveApp(SettingsStore& store, std::string resourceDir, Clock::time_point origin,
+                 KeptFiles* files)
+    : origin_(origin), app_(store, std::move(resourceDir), clockNow(), files) {}
 
 LiveApp::~LiveApp() {
     stop();

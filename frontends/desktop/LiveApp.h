@@ -21,8 +21,10 @@ class LiveApp {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Times are seconds since `origin` on the steady clock.
-    LiveApp(SettingsStore& store, std::string resourceDir, Clock::time_point origin);
+    // Times are seconds since `origin` on the steady clock. `files` keeps what the user makes
+    // beside the settings; without it, for the life of the application.
+    LiveApp(SettingsStore& store, std::string resourceDir, Clock::time_point origin,
+            KeptFiles* files = nullptr);
     ~LiveApp();
     LiveApp(const LiveApp&) = delete;
     LiveApp& operator=(const LiveApp&) = delete;

@@ -76,6 +76,11 @@ ParsedOptions parseOptions(int argc, const char* const* argv, std::string defaul
             if (!text || text->empty())
                 return fail("--settings needs a file");
             o.settingsFile = *text;
+        } else if (arg == "--picture") {
+            auto text = takeValue();
+            if (!text || text->empty())
+                return fail("--picture needs a file");
+            o.pictureFile = *text;
         } else if (arg == "--resources") {
             auto text = takeValue();
             if (!text || text->empty())
@@ -109,6 +114,10 @@ std::string usageText(const std::string& program) {
            "  --settings FILE    keep the settings in FILE (default:\n"
            "                     $XDG_CONFIG_HOME/nocturo/settings.json, or\n"
            "                     ~/.config/nocturo/settings.json)\n"
+           "  --picture FILE     write with the PNG or JPEG picture FILE when light\n"
+           "                     writing is on, and keep it for later runs (in\n"
+           "                     $XDG_DATA_HOME/nocturo, or ~/.local/share/nocturo); a\n"
+           "                     file that is not such a picture is an error (status 1)\n"
            "  --resources DIR    the interface file, pictures and fonts (default:\n"
            "                     ../share/nocturo from the program's folder)\n"
            "  --quit-after SECS  quit by itself SECS seconds after starting\n"
@@ -118,7 +127,11 @@ std::string usageText(const std::string& program) {
            "\n"
            "The mouse is one finger and its wheel scrolls; a touch screen gives every\n"
            "finger. F11 switches full screen on and off, Escape leaves it, Ctrl+Q quits.\n"
-           "The help page opens in the program named by $BROWSER, or with xdg-open.\n";
+           "The help page opens in the program named by $BROWSER, or with xdg-open.\n"
+           "A picture file dropped on the window becomes the picture to write with; a\n"
+           "refused one says why in the light writing settings and on standard error.\n"
+           "While its line of text is edited, typing goes to the line, Backspace takes a\n"
+           "character off, and Enter or Escape ends the editing.\n";
 }
 
 std::string versionText() {

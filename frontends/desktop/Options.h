@@ -13,6 +13,8 @@ struct Options {
     // The settings file; empty: the per-user file.
     std::string settingsFile;
     std::string resourceDir;
+    // A picture to write with from the start; empty: the one kept from before, if any.
+    std::string pictureFile;
     // Quits by itself this many seconds after the launch; absent: runs until closed.
     std::optional<double> quitAfter;
     // Prints timing and processor figures when it quits.

@@ -5,6 +5,8 @@
 #include "frontends/desktop/ResourceLayout.h"
 #include "platform/FileSettingsStore.h"
 #include "platform/InterfaceLoader.h"
+#include "platform/KeptFiles.h"
+#include "platform/UserFolders.h"
 
 #include <SDL.h>
 #include <chrono>
@@ -93,9 +95,16 @@ int main(int argc, char** argv) {
             settingsFile, [&](const std::string& m) { std::cerr << program << ": " << m << "\n"; });
     }
 
+    // The user's picture for light writing; with no home folder, kept until Nocturo quits.
+    std::unique_ptr<nocturo::KeptFiles> files;
+    if (std::string folder = nocturo::UserFolders::data(); !folder.empty())
+        files = std::make_unique<nocturo::FolderKeptFiles>(folder);
+    else
+        files = std::make_unique<nocturo::MemoryKeptFiles>();
+
     int status = 0;
     try {
-        nocturo::DesktopFrontend frontend(options, *store, processStart);
+        nocturo::DesktopFrontend frontend(options, *store, processStart, files.get());
         status = frontend.run();
         if (options.stats)
             frontend.figures().print(std::cout);

@@ -4,6 +4,7 @@
 #include "frontends/sim/Simulator.h"
 #include "platform/Label.h"
 #include "timed/TimedLight.h"
+#include "writing/LightWriting.h"
 
 #include <cmath>
 #include <cstdio>
@@ -165,6 +166,16 @@ Json timedLightState(const TimedLight& t) {
             {"tones", tones}};
 }
 
+Json writingState(const LightWriting& w) {
+    PassTiming timing = w.timing();
+    auto column = w.shownColumn();
+    return {{"enabled", w.isEnabled()},
+            {"source", static_cast<int>(w.source())},
+            {"columns", timing.columns()},
+            {"column", column ? Json(*column) : Json(nullptr)},
+            {"columnRate", number(timing.columnRate())}};
+}
+
 Json touchViewState(const MyTouchView& v) {
     Json j;
     j["firstPieceView"] = ref(v.firstPieceView);
@@ -203,7 +214,14 @@ std::string Simulator::status() const {
                   c.blue, width,
                   d.stripImageView && !d.stripImageView->isHidden() ? "shown" : "hidden",
                   app_->application().isStatusBarHidden() ? "hidden" : "shown");
-    return text;
+    std::string line = text;
+    // While a pass plays, the band is what the camera sees, not the spot under it.
+    const LightWriting& w = d.lightWriting();
+    if (w.isPlaying())
+        line += w.shownColumn() ? " writing=column " + std::to_string(*w.shownColumn() + 1) +
+                                      " of " + std::to_string(w.timing().columns())
+                                : std::string(" writing=dark");
+    return line;
 }
 
 std::string Simulator::dump() const {
@@ -237,6 +255,7 @@ std::string Simulator::dump() const {
                       {"style", static_cast<int>(a.statusBarStyle())}};
     j["urls"] = a.openedURLs();
     j["timedLight"] = timedLightState(d.timedLight());
+    j["writing"] = writingState(d.lightWriting());
     Json store = Json::object();
     for (const auto& [key, value] : store_.dictionary())
         store[key] = settingJson(value);

@@ -3,16 +3,23 @@
 #include "exposure/ExposureSimulator.h"
 #include "frontends/sim/Parse.h"
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <istream>
+#include <iterator>
 #include <map>
 #include <ostream>
 
 namespace nocturo {
 
-Simulator::Simulator(SettingsStore& store, std::string resourceDir)
-    : store_(store), resourceDir_(std::move(resourceDir)) {}
+namespace {
+// Larger than any PNG or JPEG of the largest picture the application takes.
+constexpr std::uintmax_t maxPictureFileBytes = 512u << 20;
+} // namespace
+
+Simulator::Simulator(SettingsStore& store, std::string resourceDir, KeptFiles* files)
+    : store_(store), files_(files ? *files : ownFiles_), resourceDir_(std::move(resourceDir)) {}
 
 Simulator::~Simulator() = default;
 
@@ -53,7 +60,7 @@ void Simulator::execute(const std::string& line, std::ostream& out) {
         arity(1, "launch");
         if (app_)
             throw ScriptError("the application is already running (use 'quit' first)");
-        auto app = std::make_unique<Nocturo>(store_, resourceDir_, clock_);
+        auto app = std::make_unique<Nocturo>(store_, resourceDir_, clock_, &files_);
         try {
             app->launch();
         } catch (const InterfaceError& e) {
@@ -85,6 +92,28 @@ void Simulator::execute(const std::string& line, std::ostream& out) {
             app_->pressKey(Key::Enter);
         else
             throw ScriptError("unknown key '" + w[1] + "' (space or enter)");
+    } else if (command == "text") {
+        requireLaunched(command);
+        // The words as typed, blanks and all, from the line itself.
+        std::size_t start = line.find("text") + 4;
+        start = line.find_first_not_of(" \t", start);
+        app_->typeText(start == std::string::npos ? std::string() : line.substr(start));
+    } else if (command == "picture") {
+        arity(2, "picture FILE");
+        requireLaunched(command);
+        // Only a plain file of a size a picture can have: not a device or a pipe without end.
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(w[1], error) ||
+            std::filesystem::file_size(w[1], error) > maxPictureFileBytes || error)
+            throw ScriptError("'" + w[1] + "' is not a picture file that can be read");
+        std::ifstream in(w[1], std::ios::binary);
+        if (!in)
+            throw ScriptError("cannot read the picture '" + w[1] + "'");
+        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
+        std::string message = app_->choosePicture(bytes);
+        if (!message.empty())
+            throw ScriptError(message);
     } else if (command == "call") {
         doCall(w);
     } else if (command == "echo") {
@@ -256,6 +285,7 @@ void Simulator::doExpose(const std::vector<std::string>& w) {
     }
     if (!photographWriter_)
         throw ScriptError("this build has no renderer");
+    options.files = &files_;
     if (app_)
         options.screenHeight = ExposureSimulator::screenHeightOf(app_->controller());
     try {

@@ -21,7 +21,9 @@ public:
 // The headless front end: runs Nocturo on a virtual clock, driven by script lines.
 class Simulator {
 public:
-    Simulator(SettingsStore& store, std::string resourceDir);
+    // The files the application keeps (the user's picture) outlive a quit, as the store does:
+    // in `files`, or for the simulator's life.
+    Simulator(SettingsStore& store, std::string resourceDir, KeptFiles* files = nullptr);
     ~Simulator();
 
     // Carries out one line; throws ScriptError when it cannot be parsed or carried out. Output
@@ -56,6 +58,8 @@ private:
     void doExpose(const std::vector<std::string>& words);
 
     SettingsStore& store_;
+    MemoryKeptFiles ownFiles_;
+    KeptFiles& files_;
     std::string resourceDir_;
     std::unique_ptr<Nocturo> app_;
     double clock_ = 0.0;

@@ -6,8 +6,9 @@
 
 namespace nocturo {
 
-WebApp::WebApp(SettingsStore& store, std::string resourceDir, double now, URLOpener openSitePage)
-    : app_(store, std::move(resourceDir), now), renderer_(app_.images()),
+WebApp::WebApp(SettingsStore& store, std::string resourceDir, double now, URLOpener openSitePage,
+               KeptFiles* files)
+    : app_(store, std::move(resourceDir), now, files), renderer_(app_.images()),
       openSitePage_(std::move(openSitePage)) {
     // The help page and any other address of the application's own site are pages of this
     // site, wherever it is served from.

@@ -20,7 +20,9 @@ public:
     using URLOpener = std::function<void(const std::string& sitePath)>;
 
     // `openSitePage` receives the path, within this site, of an address the application opens.
-    WebApp(SettingsStore& store, std::string resourceDir, double now, URLOpener openSitePage);
+    // `files` keeps what the user makes beside the settings; without it, for the page's life.
+    WebApp(SettingsStore& store, std::string resourceDir, double now, URLOpener openSitePage,
+           KeptFiles* files = nullptr);
     ~WebApp();
     WebApp(const WebApp&) = delete;
     WebApp& operator=(const WebApp&) = delete;

@@ -1,9 +1,10 @@
 // The page's script drives the application through these calls (see site/app.js): it starts
 // it once, steps its run loop on the page's clock, hands it the touches and shows the
-// framebuffer.
+// framebuffer; the page's file picker and text field answer light writing's requests.
 
 #include "app/NocturoAppDelegate.h"
 #include "app/SettingsTable.h"
+#include "frontends/web/BrowserKeptFiles.h"
 #include "frontends/web/BrowserStorage.h"
 #include "frontends/web/LocalStorageSettingsStore.h"
 #include "frontends/web/WebApp.h"
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <emscripten/emscripten.h>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,13 +33,23 @@ EM_JS(void, nocturoPlayTone, (int kind), {
         Module["playTone"](kind);
 });
 
+// Light writing asks the page for its text field (0, with the line) or its file picker (1). The
+// call is synchronous, inside the touch that asked, so that the browser opens the picker and the
+// keyboard as for the user's own gesture.
+EM_JS(void, nocturoRequest, (int what, const char* text), {
+    if (Module["request"])
+        Module["request"](what, UTF8ToString(text));
+});
+
 // Where the build puts the resources in the module's file system.
 const char* const resourceDir = "/resources";
 
 struct Page {
     BrowserStorage storage;
     LocalStorageSettingsStore store{storage, settingsKeys()};
+    BrowserKeptFiles files{storage};
     std::unique_ptr<WebApp> app;
+    std::string pictureMessage;
 };
 
 Page& page() {
@@ -54,9 +66,13 @@ EMSCRIPTEN_KEEPALIVE int nocturo_start(double now) {
     Page& p = page();
     if (p.app)
         return p.app->error().empty() ? 1 : 0;
-    auto app = std::make_unique<WebApp>(p.store, resourceDir, now, [](const std::string& path) {
-        nocturoOpenSitePage(path.c_str());
-    });
+    auto app = std::make_unique<WebApp>(
+        p.store, resourceDir, now,
+        [](const std::string& path) { nocturoOpenSitePage(path.c_str()); }, &p.files);
+    app->nocturo().application().setRequestHandler(
+        [](Application::Request what, const std::string& text) {
+            nocturoRequest(what == Application::Request::TextEntry ? 0 : 1, text.c_str());
+        });
     bool started = app->launch();
     if (started)
         app->nocturo().controller().timedLight().setTonePlayer(
@@ -89,6 +105,31 @@ EMSCRIPTEN_KEEPALIVE void nocturo_key(int key, double now) {
 EMSCRIPTEN_KEEPALIVE void nocturo_cancel_touches(double now) {
     if (page().app)
         page().app->cancelTouches(now);
+}
+
+// The whole line of the page's text field.
+EMSCRIPTEN_KEEPALIVE void nocturo_type_text(const char* text) {
+    if (page().app && text)
+        page().app->nocturo().typeText(text);
+}
+
+// The bytes of the file the user picked; the message the page shows when it was refused, else
+// an empty string.
+EMSCRIPTEN_KEEPALIVE const char* nocturo_choose_picture(const std::uint8_t* bytes, int size) {
+    Page& p = page();
+    p.pictureMessage.clear();
+    if (p.app && bytes && size >= 0)
+        p.pictureMessage = p.app->nocturo().choosePicture(
+            std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(size)));
+    return p.pictureMessage.c_str();
+}
+
+// The page cannot tell the screen's size: zero; its refresh rate it measures. 0 before the start.
+EMSCRIPTEN_KEEPALIVE int nocturo_set_display(double screenHeight, double refreshRate) {
+    if (!page().app || !page().app->error().empty())
+        return 0;
+    page().app->nocturo().setDisplay(screenHeight, refreshRate);
+    return 1;
 }
 
 EMSCRIPTEN_KEEPALIVE int nocturo_render(double now, double scale) {

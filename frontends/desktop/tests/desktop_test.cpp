@@ -2,8 +2,10 @@
 // in a window, the mouse and fingers as touches, the browser hand-off and the real clock.
 
 #include "frontends/desktop/BrowserLauncher.h"
+#include "frontends/desktop/LineEditor.h"
 #include "frontends/desktop/LiveApp.h"
 #include "frontends/desktop/Options.h"
+#include "frontends/desktop/PictureFile.h"
 #include "frontends/desktop/ResourceLayout.h"
 #include "frontends/desktop/ToneSpeaker.h"
 #include "frontends/desktop/TouchRouter.h"
@@ -84,6 +86,68 @@ TEST(DesktopOptions, HelpAndVersionSayWhatUsersExpect) {
     for (const char* word : {"--scale", "--fullscreen", "--settings", "--help", "--version", "F11"})
         EXPECT_NE(usage.find(word), std::string::npos) << word;
     EXPECT_EQ(versionText().rfind(std::string("nocturo ") + NOCTURO_VERSION, 0), 0u);
+}
+
+TEST(DesktopOptions, PictureNamesTheFileToWriteWithAndTheHelpSaysSo) {
+    EXPECT_EQ(parse({"--picture", "a.png"}).options.pictureFile, "a.png");
+    EXPECT_EQ(parse({"--picture=b.jpg"}).options.pictureFile, "b.jpg");
+    EXPECT_TRUE(parse({}).options.pictureFile.empty());
+    EXPECT_FALSE(parse({"--picture"}).ok());
+    EXPECT_FALSE(parse({"--picture="}).ok());
+    EXPECT_NE(usageText("nocturo").find("--picture FILE"), std::string::npos);
+}
+
+// -- light writing's line of text and picture files
+
+TEST(DesktopLineEditor, TypedTextGoesOnTheEndAndBackspaceTakesOffAWholeCharacter) {
+    LineEditor line;
+    EXPECT_FALSE(line.isEditing());
+    line.begin("NOCTURO");
+    EXPECT_TRUE(line.isEditing());
+    EXPECT_TRUE(line.insert(" \xC3\xA9t\xC3\xA9"));
+    EXPECT_EQ(line.text(), "NOCTURO \xC3\xA9t\xC3\xA9");
+    EXPECT_TRUE(line.backspace());
+    EXPECT_EQ(line.text(), "NOCTURO \xC3\xA9t");
+    EXPECT_TRUE(line.backspace());
+    EXPECT_TRUE(line.backspace());
+    EXPECT_EQ(line.text(), "NOCTURO ");
+    line.end();
+    EXPECT_FALSE(line.isEditing());
+    line.begin("");
+    EXPECT_FALSE(line.backspace());
+}
+
+TEST(DesktopLineEditor, TheLineHoldsAtMostItsLengthInCharacters) {
+    LineEditor line;
+    line.begin(std::string(LineEditor::maxCharacters + 5, 'A'));
+    EXPECT_EQ(line.text().size(), LineEditor::maxCharacters);
+    EXPECT_FALSE(line.insert("\xC3\xA9"));
+    EXPECT_TRUE(line.backspace());
+    EXPECT_TRUE(line.insert("\xC3\xA9\xC3\xA9"));
+    EXPECT_EQ(line.text().substr(line.text().size() - 2), "\xC3\xA9");
+}
+
+TEST(DesktopPictureFile, AFileIsReadWholeAndWhatCannotBeReadIsSaidNotThrown) {
+    std::string folder =
+        std::filesystem::temp_directory_path() / ("nocturo-picture-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::string file = folder + "/p.png";
+    std::ofstream(file, std::ios::binary) << "\x89PNG bytes";
+    PictureFile read = PictureFile::read(file);
+    ASSERT_TRUE(read.ok()) << read.error;
+    EXPECT_EQ(std::string(read.bytes.begin(), read.bytes.end()), "\x89PNG bytes");
+
+    PictureFile missing = PictureFile::read(folder + "/none.png");
+    EXPECT_FALSE(missing.ok());
+    EXPECT_NE(missing.error.find("none.png"), std::string::npos) << missing.error;
+    EXPECT_FALSE(PictureFile::read(folder).ok());
+    // A file larger than any picture is refused from its size, without being read.
+    std::filesystem::resize_file(file, PictureFile::maxBytes + 1);
+    PictureFile huge = PictureFile::read(file);
+    EXPECT_FALSE(huge.ok());
+    EXPECT_TRUE(huge.bytes.empty());
+    EXPECT_NE(huge.error.find("larger"), std::string::npos) << huge.error;
+    std::filesystem::remove_all(folder);
 }
 
 TEST(DesktopOptions, AWindowInMemoryIsNoDisplayUnlessAskedForByName) {

@@ -102,6 +102,8 @@ sleep 2.2
 check "the screen saver starts on an idle display" test "$("$probe" saver)" = on
 
 export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
+kept="$XDG_DATA_HOME/nocturo/writingPicture.png"
 settings="$XDG_CONFIG_HOME/nocturo/settings.json"
 cat >"$work/browser" <<EOB
 #!/bin/sh
@@ -216,6 +218,63 @@ check "timed light: lit, black, lit a second later, black a second after, within
                     exit 1
         }' "$out/timed-light.txt"
 cat "$out/timed-light.txt"
+quit
+
+# Light writing: a picture file dropped on the window, over the XDND protocol as a file manager
+# drops it, is kept and played by the next timed light, a second after the key for the pass's
+# second, in the band across the centre.
+"$probe" png "$work/cyan.png" 40 30 0 255 255
+"$probe" png "$work/magenta.png" 40 30 255 0 255
+printf 'not a picture\n' >"$work/bad.png"
+is_colour() { # is_colour X Y R G B: within 40 of each channel
+    local r g b
+    read -r r g b < <(pixel "$1" "$2")
+    ((r - $3 < 40 && $3 - r < 40 && g - $4 < 40 && $4 - g < 40 && b - $5 < 40 && $5 - b < 40))
+}
+writing="$work/writing.json"
+printf '{"writingEnabled": true, "timedLightDelay": 1.0, "writingPassLength": 1.0}\n' >"$writing"
+pass_plays() { # pass_plays R G B NAME: the pass after Space shows the colour at the centre on time
+    "$probe" watch $((wx + 160)) $((wy + 240)) 3 >"$out/pass-$4.txt" &
+    local watcher=$!
+    sleep 0.3
+    xdotool windowfocus --sync "$window" key space
+    sleep 1.5
+    check "light writing: the centre shows the $4 picture during the pass" is_colour 160 240 "$1" "$2" "$3"
+    wait "$watcher"
+    check "light writing: black, the $4 pass a second later, black a second after, within a frame" \
+        awk -v frame=0.0167 '
+            { after[NR] = $1; by[NR] = $2; s[NR] = $3 }
+            END {
+                if (NR != 4 || s[2] != "black" || s[3] != "other" || s[4] != "black")
+                    exit 1
+                for (i = 3; i <= 4; ++i)
+                    if (after[i] - by[i - 1] < 1 - frame || by[i] - after[i - 1] > 1 + frame)
+                        exit 1
+            }' "$out/pass-$4.txt"
+    cat "$out/pass-$4.txt"
+}
+start --settings "$writing"
+sleep 2
+check "light writing: a file dropped on the window is taken" "$probe" drop "$window" "$work/cyan.png"
+check "light writing: the dropped picture is kept in \$XDG_DATA_HOME/nocturo" eventually 3 test -s "$kept"
+pass_plays 0 255 255 cyan
+quit
+status=$?
+check "light writing: Ctrl+Q quits cleanly (status $status)" test "$status" -eq 0
+
+"$nocturo" --scale 1 --settings "$writing" --picture "$work/bad.png" >/dev/null 2>"$work/bad.log"
+status=$?
+check "--picture with a file that is no picture exits 1" test "$status" -eq 1
+check "and says why" grep -q "cannot write with the picture .*bad.png" "$work/bad.log"
+"$nocturo" --scale 1 --picture "$work/missing.png" >/dev/null 2>"$work/missing.log"
+status=$?
+check "--picture with a missing file exits 1, saying so" \
+    bash -c "test $status -eq 1 && grep -q 'missing.png: No such file' '$work/missing.log'"
+cp "$kept" "$work/kept-before.png"
+start --settings "$writing" --picture "$work/magenta.png"
+sleep 2
+check "--picture replaces the kept picture" bash -c "! cmp -s '$kept' '$work/kept-before.png'"
+pass_plays 255 0 255 magenta
 quit
 
 # Full screen needs a window manager, as every desktop has.

@@ -8,17 +8,22 @@
 //                                  as "AFTER BY STATE": seconds from the probe's start to the
 //                                  start of the last look before the change, and to the end of
 //                                  the first look after it
+//   x11probe drop WINDOW FILE      drops FILE on the window as a file manager does, over the
+//                                  XDND protocol, and waits for the window to finish with it
+//   x11probe png FILE W H R G B    writes a picture of W x H pixels of one colour
 
 #include "platform/render/Framebuffer.h"
 #include "platform/render/PngFile.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/select.h>
 
 #ifdef NOCTURO_HAVE_XSS
 #include <X11/extensions/scrnsaver.h>
@@ -28,7 +33,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr, "usage: x11probe shot FILE.png | pixel X Y | saver-timeout SECONDS | "
-                         "saver | watch X Y SECONDS\n");
+                         "saver | watch X Y SECONDS | drop WINDOW FILE | png FILE W H R G B\n");
     return 2;
 }
 
@@ -61,11 +66,130 @@ bool grab(Display* display, int x, int y, int w, int h, nocturo::Framebuffer& ou
     return true;
 }
 
+// Waits up to `seconds` for the next event of the display.
+bool nextEvent(Display* display, XEvent& event, double seconds) {
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (!XPending(display)) {
+        double left = std::chrono::duration<double>(end - Clock::now()).count();
+        if (left <= 0.0)
+            return false;
+        int fd = ConnectionNumber(display);
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(fd, &fds);
+        timeval wait{static_cast<long>(left),
+                     static_cast<long>((left - static_cast<long>(left)) * 1e6)};
+        select(fd + 1, &fds, nullptr, nullptr, &wait);
+    }
+    XNextEvent(display, &event);
+    return true;
+}
+
+// The source's side of a drag and drop: enter, position, drop, then the file's address handed
+// over as the selection, as text/uri-list.
+int drop(Display* display, Window target, const std::string& file) {
+    auto atom = [&](const char* name) { return XInternAtom(display, name, False); };
+    const Atom aware = atom("XdndAware"), selection = atom("XdndSelection");
+    const Atom enter = atom("XdndEnter"), position = atom("XdndPosition");
+    const Atom status = atom("XdndStatus"), dropped = atom("XdndDrop");
+    const Atom finished = atom("XdndFinished"), copy = atom("XdndActionCopy");
+    const Atom uriList = atom("text/uri-list");
+
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* value = nullptr;
+    if (XGetWindowProperty(display, target, aware, 0, 1, False, AnyPropertyType, &type, &format,
+                           &count, &after, &value) != Success ||
+        !value || count == 0) {
+        std::fprintf(stderr, "x11probe: the window takes no drops\n");
+        if (value)
+            XFree(value);
+        return 1;
+    }
+    long version = std::min(5L, static_cast<long>(*reinterpret_cast<Atom*>(value)));
+    XFree(value);
+
+    Window root = DefaultRootWindow(display);
+    Window source = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(display, selection, source, CurrentTime);
+    int x = 0, y = 0;
+    Window child = None;
+    XTranslateCoordinates(display, target, root, 10, 10, &x, &y, &child);
+    auto send = [&](Atom message, long l1, long l2, long l3, long l4) {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = target;
+        e.xclient.message_type = message;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = static_cast<long>(source);
+        e.xclient.data.l[1] = l1;
+        e.xclient.data.l[2] = l2;
+        e.xclient.data.l[3] = l3;
+        e.xclient.data.l[4] = l4;
+        XSendEvent(display, target, False, NoEventMask, &e);
+        XFlush(display);
+    };
+    send(enter, version << 24, static_cast<long>(uriList), 0, 0);
+    send(position, 0, (static_cast<long>(x) << 16) | y, CurrentTime, static_cast<long>(copy));
+
+    const std::string uris = "file://" + file + "\r\n";
+    bool accepted = false, droppedYet = false;
+    XEvent e;
+    while (nextEvent(display, e, 5.0)) {
+        if (e.type == ClientMessage && e.xclient.message_type == status && !droppedYet) {
+            accepted = (e.xclient.data.l[1] & 1) != 0;
+            if (!accepted)
+                break;
+            droppedYet = true;
+            send(dropped, 0, CurrentTime, 0, 0);
+        } else if (e.type == SelectionRequest) {
+            const XSelectionRequestEvent& r = e.xselectionrequest;
+            XEvent reply{};
+            reply.xselection.type = SelectionNotify;
+            reply.xselection.requestor = r.requestor;
+            reply.xselection.selection = r.selection;
+            reply.xselection.target = r.target;
+            reply.xselection.time = r.time;
+            reply.xselection.property = None;
+            if (r.target == uriList && r.property != None) {
+                XChangeProperty(display, r.requestor, r.property, uriList, 8, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(uris.data()),
+                                static_cast<int>(uris.size()));
+                reply.xselection.property = r.property;
+            }
+            XSendEvent(display, r.requestor, False, NoEventMask, &reply);
+            XFlush(display);
+        } else if (e.type == ClientMessage && e.xclient.message_type == finished) {
+            XDestroyWindow(display, source);
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "x11probe: the window %s\n",
+                 !droppedYet ? (accepted ? "did not answer" : "refused the drop")
+                             : "did not finish with the drop");
+    XDestroyWindow(display, source);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2)
         return usage();
+    if (std::string(argv[1]) == "png" && argc == 8) {
+        nocturo::Framebuffer frame;
+        frame.resize(std::atoi(argv[3]), std::atoi(argv[4]));
+        for (int j = 0; j < frame.height; ++j)
+            for (int i = 0; i < frame.width; ++i) {
+                std::uint8_t* p = frame.at(i, j);
+                for (int c = 0; c < 3; ++c)
+                    p[c] = static_cast<std::uint8_t>(std::atoi(argv[5 + c]));
+                p[3] = 255;
+            }
+        return nocturo::writePng(frame, argv[2]) ? 0 : 1;
+    }
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "x11probe: cannot open the display\n");
@@ -117,6 +241,8 @@ int main(int argc, char** argv) {
             }
             previous = t;
         }
+    } else if (command == "drop" && argc == 4) {
+        status = drop(display, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)), argv[3]);
     } else if (command == "saver-timeout" && argc == 3) {
         int timeout = std::atoi(argv[2]);
         XSetScreenSaver(display, timeout, 0, DontPreferBlanking, AllowExposures);

@@ -106,7 +106,7 @@
   // screen's edge. The page's own controls keep their touches.
 
   const isPageControl = (target) =>
-    target instanceof Element && target !== canvas && target.closest('button, .notice') !== null;
+    target instanceof Element && target !== canvas && target.closest('button, input, .notice') !== null;
 
   // Inside the screen: the maximum edges themselves belong to the next screen over.
   const within = (value, size) => Math.min(Math.max(value, 0), size - 1 / 256);
@@ -239,6 +239,7 @@
   document.addEventListener('fullscreenchange', layout);
   document.addEventListener('webkitfullscreenchange', layout);
   document.addEventListener('keydown', (event) => {
+    if (event.target instanceof HTMLInputElement) return; // typing in the text field
     if (event.key === 'f' && requestFullscreen && !isFullscreen()) enterFullscreen();
   });
 

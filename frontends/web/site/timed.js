@@ -51,7 +51,9 @@
 
   document.addEventListener('keydown', (event) => {
     const key = event.code === 'Space' || event.key === ' ' ? 0 : event.key === 'Enter' ? 1 : -1;
-    if (key < 0 || event.repeat || !M._nocturo_key) return;
+    // Typing in light writing's text field is not a remote's key.
+    if (key < 0 || event.repeat || !M._nocturo_key || event.target instanceof HTMLInputElement)
+      return;
     event.preventDefault();
     M._nocturo_key(key, performance.now() / 1000);
   });

@@ -1,0 +1,163 @@
+// Light writing in headless Chromium: node --test writing.test.mjs
+// The site comes from NOCTURO_SITE (default: build/web/frontends/web/site of this checkout),
+// the browser from CHROMIUM (default: /usr/bin/chromium).
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+import { startServer } from '../serve.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const site = process.env.NOCTURO_SITE ||
+  path.join(here, '..', '..', '..', 'build', 'web', 'frontends', 'web', 'site');
+const frame = 1000 / 60;
+
+// A PNG file of one colour.
+function png(width, height, [r, g, b]) {
+  const table = Array.from({ length: 256 }, (_, n) => {
+    let c = n;
+    for (let k = 0; k < 8; ++k) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+    return c >>> 0;
+  });
+  const crc = (bytes) => {
+    let c = 0xffffffff;
+    for (const byte of bytes) c = table[(c ^ byte) & 0xff] ^ (c >>> 8);
+    return (c ^ 0xffffffff) >>> 0;
+  };
+  const chunk = (type, data) => {
+    const body = Buffer.concat([Buffer.from(type, 'latin1'), data]);
+    const out = Buffer.alloc(12 + data.length);
+    out.writeUInt32BE(data.length, 0);
+    body.copy(out, 4);
+    out.writeUInt32BE(crc(body), 8 + data.length);
+    return out;
+  };
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(width, 0);
+  header.writeUInt32BE(height, 4);
+  header[8] = 8; // bits a channel
+  header[9] = 2; // RGB
+  const row = Buffer.concat([Buffer.from([0]), Buffer.from(Array(width).fill([r, g, b]).flat())]);
+  const rows = Buffer.concat(Array(height).fill(row));
+  return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', header),
+    chunk('IDAT', zlib.deflateSync(rows)), chunk('IEND', Buffer.alloc(0))]);
+}
+
+let browser;
+let server;
+
+before(async () => {
+  server = await startServer({ root: site });
+  browser = await chromium.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--no-first-run'],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  await server?.close();
+});
+
+test('light writing: the line typed in the page\'s field, a picture from its file picker, ' +
+  'and a pass that shows the picture a second after Space for a second',
+{ timeout: 60000 }, async () => {
+  const context = await browser.newContext({ viewport: { width: 320, height: 480 } });
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  await page.addInitScript(() => {
+    localStorage.setItem('writingEnabled', 'true');
+    localStorage.setItem('timedLightDelay', '1.0');
+    localStorage.setItem('writingPassLength', '1.0');
+    window.looks = [];
+    const look = (now) => {
+      const canvas = document.getElementById('screen');
+      if (canvas && canvas.width >= 320) {
+        const s = canvas.width / 320;
+        const d = canvas.getContext('2d').getImageData(Math.floor(160 * s),
+          Math.floor(240 * s), 1, 1).data;
+        const state = d[0] < 60 && d[1] > 200 && d[2] > 200 ? 'cyan'
+          : d[0] > 200 && d[1] > 200 && d[2] < 60 ? 'lit'
+          : d[0] < 8 && d[1] < 8 && d[2] < 8 ? 'black' : 'other';
+        window.looks.push({ now, state });
+      }
+      requestAnimationFrame(look);
+    };
+    requestAnimationFrame(look);
+  });
+  await page.goto(`http://127.0.0.1:${server.port}/`, { waitUntil: 'commit' });
+  await page.waitForFunction(() => window.looks.length && window.looks.at(-1).state === 'lit',
+    null, { timeout: 20000, polling: 100 });
+  await page.waitForTimeout(1200); // past the launch fade
+
+  // The settings, scrolled down to the light writing button, then its section.
+  await page.mouse.click(303, 465);
+  await page.waitForTimeout(1000);
+  await page.mouse.move(315, 440);
+  await page.mouse.down();
+  for (let y = 400; y >= 160; y -= 40) await page.mouse.move(315, y);
+  await page.waitForTimeout(300);
+  await page.mouse.move(315, 160);
+  await page.mouse.up();
+  await page.waitForTimeout(1000);
+  await page.mouse.click(237, 442);
+  await page.waitForTimeout(1000);
+
+  // Edit text: the page's own field, prefilled, takes the keys, Space among them.
+  await page.mouse.click(265, 242);
+  const field = page.locator('#writing-text');
+  await field.waitFor({ state: 'visible', timeout: 10000 });
+  assert.equal(await field.inputValue(), 'NOCTURO');
+  assert.equal(await field.getAttribute('maxlength'), '200');
+  await page.keyboard.press('End');
+  await page.keyboard.type(' AB');
+  await page.keyboard.press('Backspace');
+  assert.match(await page.evaluate(() => localStorage.getItem('writingText')), /^"?NOCTURO A"?$/);
+  await page.keyboard.press('Enter');
+  await field.waitFor({ state: 'hidden', timeout: 10000 });
+
+  // Choose your picture: a file that is no picture is refused with the core's words; a PNG is
+  // taken and kept in the page's storage.
+  const choose = async (file) => {
+    const [chooser] = await Promise.all([page.waitForEvent('filechooser', { timeout: 10000 }),
+      page.mouse.click(160, 353)]);
+    await chooser.setFiles(file);
+  };
+  await choose({ name: 'notes.png', mimeType: 'image/png', buffer: Buffer.from('not a picture') });
+  const notice = page.locator('#writing-notice');
+  await notice.waitFor({ state: 'visible', timeout: 3000 });
+  assert.ok((await notice.textContent()).length > 5);
+  await notice.click();
+  await choose({ name: 'cyan.png', mimeType: 'image/png', buffer: png(40, 30, [0, 255, 255]) });
+  await page.waitForFunction(() => localStorage.getItem('nocturo.writingPicture.png'), null,
+    { timeout: 10000, polling: 50 });
+  assert.ok(await notice.isHidden());
+  assert.equal(await page.evaluate(() => localStorage.getItem('writingSource')), '3');
+
+  // Back, Done, and the pass.
+  await page.mouse.click(278, 86);
+  await page.waitForTimeout(1000);
+  await page.mouse.click(278, 41);
+  await page.waitForTimeout(1500);
+  const key = await page.evaluate(() => {
+    window.looks = [];
+    return performance.now();
+  });
+  await page.keyboard.press('Space');
+  await page.waitForTimeout(2600);
+  const looks = await page.evaluate(() => window.looks);
+  const changes = looks.filter((l, i) => i > 0 && l.state !== looks[i - 1].state);
+  assert.deepEqual(changes.map((c) => c.state), ['black', 'cyan', 'black'],
+    `what the centre showed: ${JSON.stringify(changes)}`);
+  const [dark, light, end] = changes.map((c) => c.now);
+  assert.ok(dark - key <= 3 * frame, `black ${dark - key} ms after the key`);
+  assert.ok(Math.abs(light - dark - 1000) <= frame, `the countdown lasted ${light - dark} ms`);
+  assert.ok(Math.abs(end - light - 1000) <= frame, `the pass lasted ${end - light} ms`);
+
+  assert.deepEqual(errors, []);
+  await context.close();
+});
