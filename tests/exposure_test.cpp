@@ -2,11 +2,14 @@
 // leaves that time's light, spread along the way the walk carried it.
 
 #include "exposure/ExposureSimulator.h"
+#include "platform/render/PngFile.h"
 #include "tests/AppFixture.h"
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace nocturo {
 namespace {
@@ -221,6 +224,48 @@ TEST_F(ExposeCommand, WritesTheRunsPhotographAtAPixelAMillimetreAndLeavesTheAppl
     // plus the screen: 140 mm tall, 320/480 of that wide.
     EXPECT_EQ(written.height, 140);
     EXPECT_EQ(written.width, 750 + 94);
+}
+
+TEST_F(ExposeCommand,
+       LightWritingOfAThreeColumnPictureLeavesThreeBandsInOrderMirroredWhenMirrored) {
+    // Red, green, blue, one column each, written over a 3 s pass walked at 0.5 m/s: each column
+    // lights 500 mm of the walk, from the screen's middle (47 mm along) on.
+    Framebuffer three;
+    three.resize(3, 1);
+    const std::uint8_t colours[3][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    for (int x = 0; x < 3; ++x) {
+        std::copy(colours[x], colours[x] + 3, three.at(x, 0));
+        three.at(x, 0)[3] = 255;
+    }
+    const std::string picture = (std::filesystem::temp_directory_path() /
+                                 ("nocturo-expose-" + std::to_string(::getpid()) + ".png"))
+                                    .string();
+    ASSERT_TRUE(writePng(three, picture));
+    for (bool mirrored : {false, true}) {
+        SCOPED_TRACE(mirrored ? "mirrored" : "as drawn");
+        run({"store writingEnabled true", "store timedLightDelay 0", "store writingPassLength 3",
+             mirrored ? "store writingMirrored true" : "store writingMirrored false"});
+        launched();
+        run({"picture " + picture, "expose word.png 0.5 3"});
+        ASSERT_EQ(written.width, 2000 + 94);
+        const int y = written.height / 2;
+        // The channel that leads at each third of the stripe, and black past its end.
+        auto leading = [&](int x) {
+            const std::uint8_t* p = written.at(x, y);
+            if (std::max({p[0], p[1], p[2]}) < 16)
+                return -1;
+            return static_cast<int>(std::max_element(p, p + 3) - p);
+        };
+        const std::vector<int> expected =
+            mirrored ? std::vector<int>{2, 1, 0} : std::vector<int>{0, 1, 2};
+        EXPECT_EQ(leading(47 + 250), expected[0]);
+        EXPECT_EQ(leading(47 + 750), expected[1]);
+        EXPECT_EQ(leading(47 + 1250), expected[2]);
+        EXPECT_EQ(leading(47 + 1600), -1);
+        EXPECT_EQ(leading(20), -1);
+        run({"quit"});
+    }
+    std::filesystem::remove(picture);
 }
 
 TEST_F(ExposeCommand, RefusesASpeedOrExposureOutOfRange) {
