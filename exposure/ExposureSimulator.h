@@ -16,11 +16,11 @@
 namespace nocturo {
 
 // The photograph of one timed run, made before any shutter opens. A second application on its
-// own virtual clock, over a copy of the settings, plays the run as the screen would (the
-// countdown's dark, the light for its length or a pass of light writing, the dark after it), frame
-// by frame at 60 a second; each frame's light is added to a photograph where the walk has carried
-// the screen at that moment, smeared along the stretch it covers while it shows. The application
-// the settings came from is not touched.
+// own virtual clock, over a copy of the settings and of the user's picture, plays the run as the
+// screen would (the countdown's dark, the light for its length or a pass of light writing, the dark
+// after it), frame by frame at 60 a second; each frame's light is added to a photograph where the
+// walk has carried the screen at that moment, smeared along the stretch it covers while it shows.
+// The application the settings came from is not touched.
 class ExposureSimulator {
 public:
     // The screen's refresh: frames a second.
