@@ -15,20 +15,12 @@ namespace {
 
 using Delegate = NocturoAppDelegate;
 
-template <class T> std::string assign(T*& slot, Object* object, const char* expected) {
-    T* typed = dynamic_cast<T*>(object);
-    if (!typed)
-        return std::string("the field expects a ") + expected + ", not a " + object->className();
-    slot = typed;
-    return {};
-}
-
 using FieldSetter = std::function<std::string(Delegate&, Object*)>;
 
 const std::map<std::string, FieldSetter>& fieldTable() {
 #define NOCTURO_FIELD(name, Type)                                                                  \
     {                                                                                              \
-#name, [](Delegate & d, Object * o) { return assign<Type>(d.name, o, #Type); }             \
+#name, [](Delegate & d, Object * o) { return bindTyped<Type>(d.name, o, #Type); }          \
     }
     static const std::map<std::string, FieldSetter> table{
         NOCTURO_FIELD(window, Window),

@@ -36,6 +36,15 @@ public:
     virtual void awake(Object&) {}
 };
 
+// For an owner's bindField: takes `object` into `slot` when it is a T, otherwise names the fault.
+template <class T> std::string bindTyped(T*& slot, Object* object, const char* expected) {
+    T* typed = dynamic_cast<T*>(object);
+    if (!typed)
+        return std::string("the field expects a ") + expected + ", not a " + object->className();
+    slot = typed;
+    return {};
+}
+
 // Makes the objects of the classes that the platform does not know.
 class ClassRegistry {
 public:

@@ -22,13 +22,6 @@ std::string secondsText(float seconds) {
     return text;
 }
 
-template <class T> std::string assign(T*& slot, Object* object, const char* expected) {
-    T* typed = dynamic_cast<T*>(object);
-    if (!typed)
-        return std::string("the field expects a ") + expected + ", not a " + object->className();
-    slot = typed;
-    return {};
-}
 } // namespace
 
 TimedLight::TimedLight(NocturoAppDelegate& controller) : controller_(controller) {}
@@ -301,21 +294,21 @@ void TimedLight::setSound(Switch& sender) {
 
 std::string TimedLight::bindField(const std::string& field, Object* object) {
     if (field == "startTimedLightButton")
-        return assign(startButton, object, "Button");
+        return bindTyped(startButton, object, "Button");
     if (field == "timedLightView")
-        return assign(timedLightView, object, "View");
+        return bindTyped(timedLightView, object, "View");
     if (field == "timedDelaySlider")
-        return assign(timedDelaySlider, object, "Slider");
+        return bindTyped(timedDelaySlider, object, "Slider");
     if (field == "timedLengthSlider")
-        return assign(timedLengthSlider, object, "Slider");
+        return bindTyped(timedLengthSlider, object, "Slider");
     if (field == "timedUntilTouchedSwitch")
-        return assign(timedUntilTouchedSwitch, object, "Switch");
+        return bindTyped(timedUntilTouchedSwitch, object, "Switch");
     if (field == "timedSoundSwitch")
-        return assign(timedSoundSwitch, object, "Switch");
+        return bindTyped(timedSoundSwitch, object, "Switch");
     if (field == "timedDelayLabel")
-        return assign(timedDelayLabel, object, "Label");
+        return bindTyped(timedDelayLabel, object, "Label");
     if (field == "timedLengthLabel")
-        return assign(timedLengthLabel, object, "Label");
+        return bindTyped(timedLengthLabel, object, "Label");
     return "unknown field '" + field + "'";
 }
 

@@ -16,13 +16,6 @@
 namespace nocturo {
 
 namespace {
-template <class T> std::string assign(T*& slot, Object* object, const char* expected) {
-    T* typed = dynamic_cast<T*>(object);
-    if (!typed)
-        return std::string("the field expects a ") + expected + ", not a " + object->className();
-    slot = typed;
-    return {};
-}
 
 std::string numberText(const char* format, double value) {
     char text[64];
@@ -294,41 +287,41 @@ void LightWriting::showSettings() {
 
 std::string LightWriting::bindField(const std::string& field, Object* object) {
     if (field == "writingBandView")
-        return assign(writingBandView, object, "BandView");
+        return bindTyped(writingBandView, object, "BandView");
     if (field == "lightWritingView")
-        return assign(lightWritingView, object, "View");
+        return bindTyped(lightWritingView, object, "View");
     if (field == "writingScrollView")
-        return assign(writingScrollView, object, "ScrollView");
+        return bindTyped(writingScrollView, object, "ScrollView");
     if (field == "writingContentView")
-        return assign(writingContentView, object, "View");
+        return bindTyped(writingContentView, object, "View");
     if (field == "writingSwitch")
-        return assign(writingSwitch, object, "Switch");
+        return bindTyped(writingSwitch, object, "Switch");
     if (field == "writingSourceSelector")
-        return assign(writingSourceSelector, object, "SegmentedControl");
+        return bindTyped(writingSourceSelector, object, "SegmentedControl");
     if (field == "writingPictureSelector")
-        return assign(writingPictureSelector, object, "SegmentedControl");
+        return bindTyped(writingPictureSelector, object, "SegmentedControl");
     if (field == "writingTextLabel")
-        return assign(writingTextLabel, object, "Label");
+        return bindTyped(writingTextLabel, object, "Label");
     if (field == "writingPassSlider")
-        return assign(writingPassSlider, object, "Slider");
+        return bindTyped(writingPassSlider, object, "Slider");
     if (field == "writingPassLabel")
-        return assign(writingPassLabel, object, "Label");
+        return bindTyped(writingPassLabel, object, "Label");
     if (field == "writingBandSlider")
-        return assign(writingBandSlider, object, "Slider");
+        return bindTyped(writingBandSlider, object, "Slider");
     if (field == "writingBandLabel")
-        return assign(writingBandLabel, object, "Label");
+        return bindTyped(writingBandLabel, object, "Label");
     if (field == "writingMirrorSwitch")
-        return assign(writingMirrorSwitch, object, "Switch");
+        return bindTyped(writingMirrorSwitch, object, "Switch");
     if (field == "writingHeightSlider")
-        return assign(writingHeightSlider, object, "Slider");
+        return bindTyped(writingHeightSlider, object, "Slider");
     if (field == "writingHeightLabel")
-        return assign(writingHeightLabel, object, "Label");
+        return bindTyped(writingHeightLabel, object, "Label");
     if (field == "writingGuidanceLabel")
-        return assign(writingGuidanceLabel, object, "Label");
+        return bindTyped(writingGuidanceLabel, object, "Label");
     if (field == "writingWarningLabel")
-        return assign(writingWarningLabel, object, "Label");
+        return bindTyped(writingWarningLabel, object, "Label");
     if (field == "writingMessageLabel")
-        return assign(writingMessageLabel, object, "Label");
+        return bindTyped(writingMessageLabel, object, "Label");
     return "unknown field '" + field + "'";
 }
 

@@ -94,9 +94,10 @@
     gaps.sort((a, b) => a - b);
     const rate = 1000 / gaps[gaps.length >> 1];
     const sure = rate >= 20 && rate <= 500;
-    // The application may start after the measuring ends.
+    // The application may start after the measuring ends; before the module has run, its
+    // exported functions exist but throw.
     (function tell() {
-      if (!M._nocturo_set_display || !M._nocturo_set_display(0, sure ? rate : 60))
+      if (!M.calledRun || !M._nocturo_set_display(0, sure ? rate : 60))
         requestAnimationFrame(tell);
     })();
   }

@@ -155,8 +155,10 @@ test('light writing: the line typed in the page\'s field, a picture from its fil
     `what the centre showed: ${JSON.stringify(changes)}`);
   const [dark, light, end] = changes.map((c) => c.now);
   assert.ok(dark - key <= 3 * frame, `black ${dark - key} ms after the key`);
-  assert.ok(Math.abs(light - dark - 1000) <= frame, `the countdown lasted ${light - dark} ms`);
-  assert.ok(Math.abs(end - light - 1000) <= frame, `the pass lasted ${end - light} ms`);
+  // Within a frame, give or take the half millisecond to which the page's clock is read.
+  const onTime = frame + 0.5;
+  assert.ok(Math.abs(light - dark - 1000) <= onTime, `the countdown lasted ${light - dark} ms`);
+  assert.ok(Math.abs(end - light - 1000) <= onTime, `the pass lasted ${end - light} ms`);
 
   assert.deepEqual(errors, []);
   await context.close();
