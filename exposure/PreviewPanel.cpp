@@ -12,14 +12,6 @@
 namespace nocturo {
 
 namespace {
-template <class T> std::string assign(T*& slot, Object* object, const char* expected) {
-    T* typed = dynamic_cast<T*>(object);
-    if (!typed)
-        return std::string("the field expects a ") + expected + ", not a " + object->className();
-    slot = typed;
-    return {};
-}
-
 std::string formatted(const char* format, double value) {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
@@ -178,9 +170,9 @@ void PreviewPanel::stopsChanging(Slider& sender) {
 
 std::string PreviewPanel::bindField(const std::string& field, Object* object) {
     if (field == "previewView")
-        return assign(previewView, object, "View");
+        return bindTyped(previewView, object, "View");
     if (field == "previewPhotographView") {
-        std::string fault = assign(previewPhotographView, object, "PhotographView");
+        std::string fault = bindTyped(previewPhotographView, object, "PhotographView");
         if (fault.empty())
             previewPhotographView->pathDrawn = [this](const std::vector<Point>& points) {
                 walkDrawn(points);
@@ -188,15 +180,15 @@ std::string PreviewPanel::bindField(const std::string& field, Object* object) {
         return fault;
     }
     if (field == "previewPaceSlider")
-        return assign(previewPaceSlider, object, "Slider");
+        return bindTyped(previewPaceSlider, object, "Slider");
     if (field == "previewStopsSlider")
-        return assign(previewStopsSlider, object, "Slider");
+        return bindTyped(previewStopsSlider, object, "Slider");
     if (field == "previewPaceLabel")
-        return assign(previewPaceLabel, object, "Label");
+        return bindTyped(previewPaceLabel, object, "Label");
     if (field == "previewStopsLabel")
-        return assign(previewStopsLabel, object, "Label");
+        return bindTyped(previewStopsLabel, object, "Label");
     if (field == "previewInfoLabel")
-        return assign(previewInfoLabel, object, "Label");
+        return bindTyped(previewInfoLabel, object, "Label");
     return "unknown field '" + field + "'";
 }
 

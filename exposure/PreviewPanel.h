@@ -4,6 +4,7 @@
 #include "exposure/ExposureSimulator.h"
 #include "exposure/PhotographView.h"
 #include "platform/Control.h"
+#include "platform/InterfaceLoader.h"
 #include "platform/Label.h"
 #include "platform/RunLoop.h"
 
