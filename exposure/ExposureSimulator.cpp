@@ -49,17 +49,29 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
     app_->launch();
     cache.images().adopt(app_->images());
     cache.renderer().forgetWindow();
-    Window* window = app_->window();
-    if (!window)
+    if (!app_->window())
         throw std::runtime_error("the interface has no window");
+    app_->controller().timedLight().setTonePlayer({});
+    app_->runLoop().advanceTo(settleTime);
+    beginRun(options);
+}
+
+void ExposureSimulator::restart(const Options& options) {
+    TimedLight& timed = app_->controller().timedLight();
+    if (timed.phase() == TimedLight::Phase::Countdown || timed.phase() == TimedLight::Phase::Light)
+        timed.cancel();
+    beginRun(options);
+}
+
+void ExposureSimulator::beginRun(const Options& options) {
+    Window* window = app_->window();
+    cache_->renderer().forgetWindow();
     const double screenHeight = std::isfinite(options.screenHeight) && options.screenHeight > 0.0
                                     ? options.screenHeight
                                     : WalkGuidance::typicalScreenHeight;
     // The copy writes with light on the same screen, at the refresh its frames are drawn at.
     app_->controller().lightWriting().setDisplay(screenHeight, screenRate);
-    app_->runLoop().advanceTo(settleTime);
     TimedLight& timed = app_->controller().timedLight();
-    timed.setTonePlayer({});
     timed.startOrCancel();
     if (timed.phase() != TimedLight::Phase::Countdown && timed.phase() != TimedLight::Phase::Light)
         throw std::runtime_error("the simulated run did not start");
@@ -104,10 +116,16 @@ void ExposureSimulator::start(const SettingsStore& settings, const Options& opti
     const float drawingScale = scale_ * static_cast<float>(oversample_);
     frameWidth_ = (Renderer::pixelWidth(*window, drawingScale) + oversample_ - 1) / oversample_;
     frameHeight_ = (Renderer::pixelHeight(*window, drawingScale) + oversample_ - 1) / oversample_;
+    frameRate_ = screenRate;
     if (options.pixelsPerFrame > 0.0 && std::isfinite(options.pixelsPerFrame))
         frameRate_ = std::clamp(pace * pixelsPerMetre_ / options.pixelsPerFrame, leastPreviewRate,
                                 screenRate);
     frames_ = static_cast<int>(std::ceil(runLength_ * frameRate_ - 1e-6));
+    nextFrame_ = 0;
+    framesDrawn_ = 0;
+    touched_ = false;
+    shown_ = LinearFrame();
+    shownSince_ = 0.0;
     light_ = std::make_unique<LightSum>(
         static_cast<int>(std::ceil((high.x - low.x) * pixelsPerMetre_)) + frameWidth_,
         static_cast<int>(std::ceil((high.y - low.y) * pixelsPerMetre_)) + frameHeight_);

@@ -77,6 +77,11 @@ public:
     ExposureSimulator(const ExposureSimulator&) = delete;
     ExposureSimulator& operator=(const ExposureSimulator&) = delete;
 
+    // Photographs another run on the same copy, walked and drawn as `options` say (its files
+    // are not read again): the settings are the same, so the light is, and only the launch is
+    // saved. A run under way is cancelled first.
+    void restart(const Options& options);
+
     // Plays up to `frames` more frames; returns whether the run is over. The settings screen
     // calls it in slices so that its controls keep answering.
     bool advance(int frames);
@@ -105,6 +110,7 @@ public:
 
 private:
     void start(const SettingsStore& settings, const Options& options);
+    void beginRun(const Options& options);
     void addPending(double until);
 
     std::unique_ptr<ExposureCache> ownCache_;

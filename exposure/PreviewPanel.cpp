@@ -47,7 +47,7 @@ void PreviewPanel::open() {
     if (!previewView || !controller_.settingsView)
         return;
     controller_.settingsView->addSubview(previewView);
-    recompute();
+    recompute(false);
 }
 
 void PreviewPanel::close() {
@@ -63,11 +63,16 @@ void PreviewPanel::cancelSlices() {
     sliceCall_ = 0;
 }
 
-void PreviewPanel::recompute() {
+// The settings cannot change while the panel covers them: a new walk photographs another run on
+// the copy already launched, and only opening the panel launches a new one.
+void PreviewPanel::recompute(bool sameSettings) {
     cancelSlices();
-    sim_.reset();
-    if (!isOpen() || !previewPhotographView)
+    if (!sameSettings)
+        sim_.reset();
+    if (!isOpen() || !previewPhotographView) {
+        sim_.reset();
         return;
+    }
     if (!cache_)
         cache_ = std::make_unique<ExposureCache>(controller_.services().images.resourceDir());
     const Rect frame = previewPhotographView->frame();
@@ -77,7 +82,11 @@ void PreviewPanel::recompute() {
     options.path = path_;
     options.files = controller_.services().files;
     try {
-        sim_ = std::make_unique<ExposureSimulator>(controller_.services().store, *cache_, options);
+        if (sim_)
+            sim_->restart(options);
+        else
+            sim_ =
+                std::make_unique<ExposureSimulator>(controller_.services().store, *cache_, options);
     } catch (const std::exception& e) {
         if (previewInfoLabel)
             previewInfoLabel->setText(std::string("No preview: ") + e.what());
@@ -125,7 +134,7 @@ void PreviewPanel::walkDrawn(const std::vector<Point>& points) {
     for (Point p : points)
         path_.push_back({(p.x - points.front().x) * metresPerPoint_,
                          (p.y - points.front().y) * metresPerPoint_});
-    recompute();
+    recompute(true);
 }
 
 // ---- [settings]
@@ -155,7 +164,7 @@ void PreviewPanel::paceChanging(Slider& sender) {
     pace_ = pace;
     showSettings();
     controller_.services().store.setFloat(SettingsKey::previewPace, pace_);
-    recompute();
+    recompute(true);
 }
 
 void PreviewPanel::stopsChanging(Slider& sender) {
@@ -201,7 +210,7 @@ std::string PreviewPanel::bindAction(const std::string& selector, Control& contr
     } else if (selector == "previewStraightWalk:") {
         run = [this](Control&) {
             path_.clear();
-            recompute();
+            recompute(true);
         };
     } else if (selector == "previewPaceChanging:" || selector == "previewStopsChanging:") {
         if (!dynamic_cast<Slider*>(&control))

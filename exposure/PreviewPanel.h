@@ -66,7 +66,7 @@ public:
     Label* previewInfoLabel = nullptr;
 
 private:
-    void recompute();
+    void recompute(bool sameSettings);
     void slice();
     void develop();
     void cancelSlices();

@@ -194,6 +194,27 @@ TEST(Exposure, ADrawnWalkLeavesItsShape) {
                 light.at(x0 + 150, y0, 0) * 0.1);
 }
 
+TEST(Exposure, ASecondRunOnTheSameCopyPhotographsWhatAFreshCopyWould) {
+    // Colour fantasy through the dot strip: the colours walk, so only a run that starts its
+    // walk afresh matches.
+    MemorySettingsStore store = whiteSpot({0.5f, 1.5f, 200.0f});
+    store.setObject("lightMode", std::int64_t{1});
+    store.setObject("hideStrip", std::int64_t{2});
+    ExposureSimulator::Options slow, fast;
+    slow.pace = 0.2;
+    fast.pace = 0.4;
+    ExposureSimulator reused(store, NOCTURO_RESOURCE_DIR, slow);
+    reused.finish();
+    reused.restart(fast);
+    reused.finish();
+    ExposureSimulator fresh(store, NOCTURO_RESOURCE_DIR, fast);
+    fresh.finish();
+    ASSERT_EQ(reused.light().width(), fresh.light().width());
+    ASSERT_EQ(reused.light().height(), fresh.light().height());
+    EXPECT_EQ(reused.framesDrawn(), fresh.framesDrawn());
+    EXPECT_EQ(reused.photograph(0.0).pixels, fresh.photograph(0.0).pixels);
+}
+
 class ExposeCommand : public testing::AppTest {
 protected:
     ExposeCommand() {
