@@ -187,7 +187,7 @@ bool ImageCache::isOpaque(const std::shared_ptr<const Image>& image) {
 ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth, float targetHeight) {
     auto image = s.image.lock();
     if (s.levels.empty())
-        s.levels.push_back({image->width, image->height, {}, false, {}, {}, {}, {}});
+        s.levels.push_back({image->width, image->height, {}, false, {}, {}});
     std::size_t index = 0;
     for (;;) {
         const auto& cur = s.levels[index];
@@ -198,7 +198,7 @@ ImageCache::Source::Level& ImageCache::level(Source& s, float targetWidth, float
             static_cast<float>(nh) < targetHeight * 0.9f)
             break;
         if (index + 1 == s.levels.size()) {
-            Source::Level next{nw, nh, {}, false, {}, {}, {}, {}};
+            Source::Level next{nw, nh, {}, false, {}, {}};
             next.pixels.resize(static_cast<std::size_t>(nw) * static_cast<std::size_t>(nh) * 4);
             const bool straight = index == 0;
             const std::uint8_t* src = straight ? image->pixels.data() : cur.pixels.data();
@@ -242,58 +242,20 @@ void ImageCache::index(Source::Level& level, const std::uint8_t* pixels) {
             std::memcpy(&c, p, 4);
         return c;
     };
-    level.gapStart.reserve(static_cast<std::size_t>(level.height));
     for (int y = 0; y < level.height; ++y) {
         const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * level.width * 4;
-        const std::size_t first = level.runs.size();
-        int inRuns = 0;
         for (int x = 0; x < level.width;) {
             std::uint32_t c = colourAt(row + x * 4);
             int e = x + 1;
             while (e < level.width && colourAt(row + e * 4) == c)
                 ++e;
             if (e - x >= 2) {
-                level.runs.push_back({x, e, c, inRuns});
-                inRuns += e - x;
+                level.runs.push_back({x, e, c});
             }
             x = e;
         }
         level.rowEnd.push_back(static_cast<std::uint32_t>(level.runs.size()));
-        if ((level.width - inRuns) * 4 > level.width) {
-            level.gapStart.push_back(Source::Level::inPlace);
-            continue;
-        }
-        level.gapStart.push_back(static_cast<std::uint32_t>(level.gapPixels.size() / 4));
-        int x = 0;
-        for (std::size_t r = first; r < level.runs.size(); ++r) {
-            level.gapPixels.insert(level.gapPixels.end(), row + x * 4,
-                                   row + level.runs[r].start * 4);
-            x = level.runs[r].end;
-        }
-        level.gapPixels.insert(level.gapPixels.end(), row + x * 4, row + level.width * 4);
     }
-}
-
-const std::uint8_t* ImageCache::Source::Level::pixel(const std::uint8_t* pixels, int x, int y,
-                                                     const SameRun*& after) const {
-    const auto k = static_cast<std::size_t>(y);
-    if (gapStart[k] == inPlace)
-        return pixels + (k * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
-    const SameRun* b = runs.data() + (k == 0 ? 0 : rowEnd[k - 1]);
-    const SameRun* e = runs.data() + rowEnd[k];
-    // `after`, the first run that starts past x, moves only a little from one pixel to the next.
-    if (!after || after < b || after > e)
-        after = b;
-    while (after != e && after->start <= x)
-        ++after;
-    while (after != b && (after - 1)->start > x)
-        --after;
-    if (after != b && x < (after - 1)->end)
-        return reinterpret_cast<const std::uint8_t*>(&(after - 1)->colour);
-    int inRuns = after != e   ? after->before
-                 : after != b ? (after - 1)->before + (after - 1)->end - (after - 1)->start
-                              : 0;
-    return gapPixels.data() + (static_cast<std::size_t>(gapStart[k]) + (x - inRuns)) * 4;
 }
 
 const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
@@ -349,30 +311,20 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
     RunWriter writer(out);
     std::vector<SameRun> same, next;
 
-    // One target pixel from every source pixel under it.
-    std::vector<const SameRun*> cursors; // per source row under the target row
+    // One target pixel from every source pixel under it, read where they lie: the few an edge
+    // reads are two short stretches of each source row.
     auto computed = [&](int i, int j, std::uint8_t rgba[4]) {
         float acc[4] = {0, 0, 0, 0};
         const auto ii = static_cast<std::size_t>(i), jj = static_cast<std::size_t>(j);
         const float* wx = ax.weights.data() + ax.offset[ii];
         const float* wy = ay.weights.data() + ay.offset[jj];
+        const int x0 = ax.first[ii], n = ax.count[ii];
         for (int t = 0; t < ay.count[jj]; ++t) {
-            if (static_cast<std::size_t>(t) >= cursors.size())
-                cursors.push_back(nullptr);
-            // The taps of one row lie in one run or one gap, mostly: then one look-up serves.
-            const SameRun*& cursor = cursors[static_cast<std::size_t>(t)];
-            const int y = ay.first[jj] + t, x0 = ax.first[ii], n = ax.count[ii];
-            const std::uint8_t* p0 = lv.pixel(base, x0, y, cursor);
-            const std::uint8_t* pn = n > 1 ? lv.pixel(base, x0 + n - 1, y, cursor) : p0;
-            // (Compared as addresses: the two may lie in different arrays.)
-            const auto apart =
-                reinterpret_cast<std::uintptr_t>(pn) - reinterpret_cast<std::uintptr_t>(p0);
-            const int step = apart == 0                                         ? 0
-                             : apart == static_cast<std::uintptr_t>(n - 1) * 4u ? 4
-                                                                                : -1;
-            for (int u = 0; u < n; ++u) {
-                const std::uint8_t* p =
-                    step >= 0 ? p0 + u * step : lv.pixel(base, x0 + u, y, cursor);
+            const std::uint8_t* p = base + (static_cast<std::size_t>(ay.first[jj] + t) *
+                                                static_cast<std::size_t>(lv.width) +
+                                            static_cast<std::size_t>(x0)) *
+                                               4;
+            for (int u = 0; u < n; ++u, p += 4) {
                 float weight = wx[u] * wy[t];
                 float m = straight ? weight * p[3] * (1.0f / 255.0f) : weight;
                 acc[0] += p[0] * m;
@@ -396,7 +348,6 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
         const auto jj = static_cast<std::size_t>(j);
         // The runs of one colour shared by every source row under this target row.
         same.clear();
-        std::fill(cursors.begin(), cursors.end(), nullptr);
         for (int t = 0; t < ay.count[jj]; ++t) {
             auto k = static_cast<std::size_t>(ay.first[jj] + t);
             const SameRun* b = lv.runs.data() + (k == 0 ? 0 : lv.rowEnd[k - 1]);
@@ -409,7 +360,7 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
             for (std::size_t a = 0; a < same.size() && b < e;) {
                 int lo = std::max(same[a].start, b->start), hi = std::min(same[a].end, b->end);
                 if (hi - lo >= 1 && same[a].colour == b->colour)
-                    next.push_back({lo, hi, b->colour, 0});
+                    next.push_back({lo, hi, b->colour});
                 if (same[a].end < b->end)
                     ++a;
                 else

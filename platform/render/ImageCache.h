@@ -48,7 +48,6 @@ private:
         int start;
         int end;
         std::uint32_t colour;
-        int before; // pixels of the row's earlier runs
     };
     struct Source {
         std::weak_ptr<const Image> image;
@@ -62,14 +61,6 @@ private:
             bool indexed = false;
             std::vector<SameRun> runs;
             std::vector<std::uint32_t> rowEnd;
-            // The other pixels of rows made mostly of runs, row after row, so that the few
-            // pixels an edge reads lie close together; other rows are read in place.
-            static constexpr std::uint32_t inPlace = 0xffffffffu;
-            std::vector<std::uint8_t> gapPixels;
-            std::vector<std::uint32_t> gapStart; // a row's first, in pixels, or inPlace
-            // Pixel (x, y); `after` carries the place in the row from one call to the next.
-            const std::uint8_t* pixel(const std::uint8_t* pixels, int x, int y,
-                                      const SameRun*& after) const;
         };
         std::vector<Level> levels;
     };

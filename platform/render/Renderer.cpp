@@ -16,6 +16,9 @@
 #include <cstdio>
 #include <cstring>
 #include <numbers>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace nocturo {
 
@@ -59,6 +62,48 @@ void subtract(const PixelRect& from, const PixelRect& hole, std::vector<PixelRec
         out.push_back({from.x0, cut.y0, cut.x0, cut.y1});
     if (cut.x1 < from.x1)
         out.push_back({cut.x1, cut.y0, from.x1, cut.y1});
+}
+
+// The bilinear mix of four pixels, by fx and fy in 1/256: each byte becomes
+// a + (b - a) f / 256, rounded, across the top and bottom pairs first and then between them.
+std::uint32_t bilinear(std::uint32_t p00, std::uint32_t p10, std::uint32_t p01, std::uint32_t p11,
+                       std::uint32_t fx, std::uint32_t fy) {
+#if defined(__SSE2__)
+    // Both pairs at once, a byte a 16-bit lane: no sum passes 255 * 256 + 128.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i left =
+        _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p00)),
+                                             _mm_cvtsi32_si128(static_cast<int>(p01))),
+                          zero);
+    const __m128i right =
+        _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p10)),
+                                             _mm_cvtsi32_si128(static_cast<int>(p11))),
+                          zero);
+    const __m128i half = _mm_set1_epi16(128);
+    const __m128i across = _mm_srli_epi16(
+        _mm_add_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(left, _mm_set1_epi16(static_cast<short>(256 - fx))),
+                          _mm_mullo_epi16(right, _mm_set1_epi16(static_cast<short>(fx)))),
+            half),
+        8);
+    const __m128i down = _mm_srli_epi16(
+        _mm_add_epi16(
+            _mm_add_epi16(
+                _mm_mullo_epi16(across, _mm_set1_epi16(static_cast<short>(256 - fy))),
+                _mm_mullo_epi16(_mm_srli_si128(across, 8), _mm_set1_epi16(static_cast<short>(fy)))),
+            half),
+        8);
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(down, down)));
+#else
+    // Two bytes a multiplication.
+    auto lerp = [](std::uint32_t a, std::uint32_t b, std::uint32_t f) {
+        const std::uint32_t g = 256u - f, even = 0x00ff00ffu, half = 0x00800080u;
+        std::uint32_t lo = (((a & even) * g + (b & even) * f + half) >> 8) & even;
+        std::uint32_t hi = ((((a >> 8) & even) * g + ((b >> 8) & even) * f + half) >> 8) & even;
+        return lo | (hi << 8);
+    };
+    return lerp(lerp(p00, p10, fx), lerp(p01, p11, fx), fy);
+#endif
 }
 
 void copyRows(Framebuffer& to, const Framebuffer& from, const PixelRect& area) {
@@ -462,13 +507,6 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         int v = static_cast<int>(fv + 1.0) - 1;
         return v;
     };
-    // a + (b - a) f / 256 on each byte of two pixels, two bytes a multiplication.
-    auto lerp = [](std::uint32_t a, std::uint32_t b, std::uint32_t f) {
-        const std::uint32_t g = 256u - f, even = 0x00ff00ffu, half = 0x00800080u;
-        std::uint32_t lo = (((a & even) * g + (b & even) * f + half) >> 8) & even;
-        std::uint32_t hi = ((((a >> 8) & even) * g + ((b >> 8) & even) * f + half) >> 8) & even;
-        return lo | (hi << 8);
-    };
     // A pixel the view covers whole: bilinear in fixed point.
     auto wholePixel = [&](int x, int y) {
         const Column& c = column(x);
@@ -483,7 +521,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         std::memcpy(&p01, snap.pixels.at(c.ua, vb), 4);
         std::memcpy(&p11, snap.pixels.at(c.ub, vb), 4);
         const auto fx = static_cast<std::uint32_t>(c.fx256);
-        std::uint32_t mixed = lerp(lerp(p00, p10, fx), lerp(p01, p11, fx), fy);
+        std::uint32_t mixed = bilinear(p00, p10, p01, p11, fx, fy);
         std::memcpy(target.at(x, y), &mixed, 4);
     };
 
