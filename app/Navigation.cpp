@@ -1,6 +1,7 @@
 // Moves between the painting, settings and sample screens, and the help page.
 
 #include "app/NocturoAppDelegate.h"
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 
 namespace nocturo {
@@ -37,6 +38,7 @@ void NocturoAppDelegate::flip(View* leaving, View* entering, const std::string& 
 
 void NocturoAppDelegate::goToSettings(void*) {
     timedLight().settingsOpened();
+    exposurePreview().settingsOpened();
     flip(paintingView, settingsView, TransitionType::flipFromLeft);
     performAfterDelay(scrollFlashDelay, [this] { flashScrollBar(); });
 }

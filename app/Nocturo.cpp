@@ -1,5 +1,6 @@
 #include "app/Nocturo.h"
 
+#include "exposure/PhotographView.h"
 #include "timed/TimedLight.h"
 #include "writing/LightWriting.h"
 
@@ -22,6 +23,7 @@ ClassRegistry Nocturo::classRegistry() {
     registry.add("MyTouchView", [] { return std::make_unique<MyTouchView>(); });
     registry.add("AccelController", [] { return std::make_unique<AccelController>(); });
     registry.add("BandView", [] { return std::make_unique<BandView>(); });
+    registry.add("PhotographView", [] { return std::make_unique<PhotographView>(); });
     return registry;
 }
 

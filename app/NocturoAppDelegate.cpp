@@ -1,5 +1,6 @@
 #include "app/NocturoAppDelegate.h"
 
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 #include "writing/LightWriting.h"
 
@@ -7,7 +8,8 @@ namespace nocturo {
 
 NocturoAppDelegate::NocturoAppDelegate(Services services)
     : services_(services), timedLight_(std::make_unique<TimedLight>(*this)),
-      lightWriting_(std::make_unique<LightWriting>(*this, services.files)) {}
+      lightWriting_(std::make_unique<LightWriting>(*this, services.files)),
+      exposurePreview_(std::make_unique<PreviewPanel>(*this)) {}
 
 NocturoAppDelegate::~NocturoAppDelegate() {
     stopColorFantasyTimer();

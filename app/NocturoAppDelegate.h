@@ -22,6 +22,7 @@ namespace nocturo {
 
 class LightWriting;
 class TimedLight;
+class PreviewPanel;
 
 // What the controller works with besides its views: the application object, the run loop,
 // the settings store and the pictures.
@@ -56,6 +57,8 @@ inline const std::string writingPassLength = "writingPassLength";
 inline const std::string writingBandWidth = "writingBandWidth";
 inline const std::string writingMirrored = "writingMirrored";
 inline const std::string writingScreenHeight = "writingScreenHeight";
+inline const std::string previewPace = "previewPace";
+inline const std::string previewStops = "previewStops";
 } // namespace SettingsKey
 
 // The address of the help page.
@@ -197,6 +200,9 @@ public:
     // Light writing, which plays its passes as the timed light's light.
     LightWriting& lightWriting() { return *lightWriting_; }
     const LightWriting& lightWriting() const { return *lightWriting_; }
+    // The settings screen's preview of the photograph a timed run would leave.
+    PreviewPanel& exposurePreview() { return *exposurePreview_; }
+    const PreviewPanel& exposurePreview() const { return *exposurePreview_; }
 
 private:
     void showStripLook(bool shown);
@@ -209,6 +215,7 @@ private:
     std::set<RunLoop::CallId> pendingCalls_;
     std::unique_ptr<TimedLight> timedLight_;
     std::unique_ptr<LightWriting> lightWriting_;
+    std::unique_ptr<PreviewPanel> exposurePreview_;
 };
 
 } // namespace nocturo

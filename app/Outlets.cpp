@@ -2,6 +2,7 @@
 // to the controller's actions.
 
 #include "app/NocturoAppDelegate.h"
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 #include "writing/LightWriting.h"
 
@@ -106,7 +107,9 @@ std::string NocturoAppDelegate::bindField(const std::string& field, Object* obje
     if (it == fieldTable().end()) {
         if (field.rfind("writing", 0) == 0 || field == "lightWritingView")
             return lightWriting().bindField(field, object);
-        return timedLight().bindField(field, object);
+        std::string fault = timedLight().bindField(field, object);
+        return fault.starts_with("unknown field") ? exposurePreview().bindField(field, object)
+                                                  : fault;
     }
     return it->second(*this, object);
 }
@@ -116,7 +119,9 @@ std::string NocturoAppDelegate::bindAction(const std::string& selector, Control&
     if (it == actionTable().end()) {
         if (selector.find("Writing") != std::string::npos || selector.rfind("writing", 0) == 0)
             return lightWriting().bindAction(selector, control);
-        return timedLight().bindAction(selector, control);
+        std::string fault = timedLight().bindAction(selector, control);
+        return fault.starts_with("unknown action") ? exposurePreview().bindAction(selector, control)
+                                                   : fault;
     }
     if (!isKind(control, it->second.senderKind))
         return "the action '" + selector + "' needs a " + it->second.senderKind + ", not a " +

@@ -3,6 +3,7 @@
 
 #include "app/NocturoAppDelegate.h"
 #include "app/SettingsTable.h"
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 #include "writing/LightWriting.h"
 
@@ -76,6 +77,7 @@ void NocturoAppDelegate::loadUserSettings() {
 
     timedLight().loadSettings();
     lightWriting().loadSettings();
+    exposurePreview().loadSettings();
 }
 
 } // namespace nocturo

@@ -43,6 +43,9 @@ const std::vector<SettingRule>& settingsTable() {
         {SettingsKey::writingMirrored, Boolean, CheckedInRange, false, -unlimited, unlimited},
         // Metres; zero takes the height the platform tells, or a typical phone's.
         {SettingsKey::writingScreenHeight, Float, CheckedInRange, 0.0f, 0.0f, 0.5f, 0.03f},
+        // The preview's walking pace in metres a second, and its brightness in stops.
+        {SettingsKey::previewPace, Float, CheckedInRange, 0.5f, 0.05f, 2.0f},
+        {SettingsKey::previewStops, Float, CheckedInRange, 0.0f, -4.0f, 4.0f},
     };
     return table;
 }

@@ -44,4 +44,11 @@ std::shared_ptr<const Image> ImageLibrary::imageNamed(const std::string& name) {
     return image;
 }
 
+void ImageLibrary::adopt(const ImageLibrary& other) {
+    if (&other == this || other.dir_ != dir_ || other.scale_ != scale_)
+        return;
+    for (const auto& [name, image] : other.cache_)
+        cache_.emplace(name, image);
+}
+
 } // namespace nocturo

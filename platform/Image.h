@@ -30,6 +30,9 @@ public:
     std::shared_ptr<const Image> imageNamed(const std::string& name);
     bool exists(const std::string& name) const;
     const std::string& resourceDir() const { return dir_; }
+    // Takes the pictures `other` has loaded, shared rather than copied, when both read the same
+    // folder at the same scale; pictures already loaded here stay.
+    void adopt(const ImageLibrary& other);
 
 private:
     std::string dir_;

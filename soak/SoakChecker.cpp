@@ -6,6 +6,7 @@
 #include "soak/SoakChecker.h"
 
 #include "app/SettingsTable.h"
+#include "exposure/PreviewPanel.h"
 #include "timed/TimedLight.h"
 #include "writing/LightWriting.h"
 
@@ -299,6 +300,8 @@ std::map<std::string, SettingValue> SoakChecker::controllerSettings(const Noctur
         {SettingsKey::writingBandWidth, w.bandWidth()},
         {SettingsKey::writingMirrored, w.isMirrored()},
         {SettingsKey::writingScreenHeight, w.userScreenHeight()},
+        {SettingsKey::previewPace, c.exposurePreview().pace()},
+        {SettingsKey::previewStops, c.exposurePreview().stops()},
     };
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The simulator's `render FILE.png [SCALE]`: what the screen shows at the run loop's time,
-// drawn by the renderer every front end uses.
+// drawn by the renderer every front end uses; and `expose`'s photographs, as PNG files.
 
 #include "app/Nocturo.h"
 #include "frontends/sim/Simulator.h"
@@ -24,6 +24,13 @@ inline Framebuffer captureScreen(Nocturo& app, float scale) {
 inline Simulator::PngWriter screenPngWriter() {
     return [](Nocturo& app, const std::string& file, float scale) {
         if (!writePng(captureScreen(app, scale), file))
+            throw ScriptError("cannot write the picture '" + file + "'");
+    };
+}
+
+inline Simulator::PhotographWriter photographPngWriter() {
+    return [](const Framebuffer& photograph, const std::string& file) {
+        if (!writePng(photograph, file))
             throw ScriptError("cannot write the picture '" + file + "'");
     };
 }

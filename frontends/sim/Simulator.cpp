@@ -1,5 +1,6 @@
 #include "frontends/sim/Simulator.h"
 
+#include "exposure/ExposureSimulator.h"
 #include "frontends/sim/Parse.h"
 
 #include <filesystem>
@@ -136,6 +137,8 @@ void Simulator::execute(const std::string& line, std::ostream& out) {
         if (!pngWriter_)
             throw ScriptError("this build has no renderer");
         pngWriter_(*app_, w[1], scale);
+    } else if (command == "expose") {
+        doExpose(w);
     } else {
         throw ScriptError("unknown command '" + command + "'");
     }
@@ -260,6 +263,40 @@ void Simulator::doPress(const std::vector<std::string>& w) {
     if (!exists)
         throw ScriptError("no button sends '" + w[1] + "'");
     throw ScriptError("no button that sends '" + w[1] + "' is on the screen now shown");
+}
+
+// A timed run with the settings in force, photographed at a pixel a millimetre; the application
+// itself, launched or not, is left as it was.
+void Simulator::doExpose(const std::vector<std::string>& w) {
+    if (w.size() < 2 || w.size() > 4)
+        throw ScriptError("usage: expose FILE.png [SPEED] [STOPS]");
+    ExposureSimulator::Options options;
+    options.pace = 0.5;
+    if (w.size() >= 3) {
+        options.pace = parse::finiteFloat(w[2], "the speed");
+        if (options.pace < 0.0 || options.pace > 10.0)
+            throw ScriptError("the speed must lie from 0 to 10 metres a second");
+    }
+    double stops = 0.0;
+    if (w.size() == 4) {
+        stops = parse::finiteFloat(w[3], "the exposure");
+        if (stops < -10.0 || stops > 10.0)
+            throw ScriptError("the exposure must lie from -10 to 10 stops");
+    }
+    if (!photographWriter_)
+        throw ScriptError("this build has no renderer");
+    options.files = &files_;
+    if (app_)
+        options.screenHeight = ExposureSimulator::screenHeightOf(app_->controller());
+    try {
+        ExposureSimulator simulator(store_, resourceDir_, options);
+        simulator.finish();
+        photographWriter_(simulator.photograph(stops), w[1]);
+    } catch (const ScriptError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw ScriptError(std::string("the simulated run failed: ") + e.what());
+    }
 }
 
 } // namespace nocturo

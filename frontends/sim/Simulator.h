@@ -2,6 +2,7 @@
 
 #include "app/Nocturo.h"
 #include "platform/SettingsStore.h"
+#include "platform/render/Framebuffer.h"
 
 #include <iosfwd>
 #include <memory>
@@ -43,6 +44,9 @@ public:
     // Renders the screen into a PNG; set by a front end that links the renderer.
     using PngWriter = std::function<void(Nocturo&, const std::string& file, float scale)>;
     void setPngWriter(PngWriter writer) { pngWriter_ = std::move(writer); }
+    // Writes a simulated photograph (`expose`) into a file; without one, `expose` is refused.
+    using PhotographWriter = std::function<void(const Framebuffer&, const std::string& file)>;
+    void setPhotographWriter(PhotographWriter writer) { photographWriter_ = std::move(writer); }
 
 private:
     void requireLaunched(const std::string& command) const;
@@ -51,6 +55,7 @@ private:
     void doControl(const std::vector<std::string>& words);
     void doPress(const std::vector<std::string>& words);
     void doCall(const std::vector<std::string>& words);
+    void doExpose(const std::vector<std::string>& words);
 
     SettingsStore& store_;
     MemoryKeptFiles ownFiles_;
@@ -59,6 +64,7 @@ private:
     std::unique_ptr<Nocturo> app_;
     double clock_ = 0.0;
     PngWriter pngWriter_;
+    PhotographWriter photographWriter_;
     static constexpr int fingerId = 1;
     static constexpr int maxFingers = 10;
 };

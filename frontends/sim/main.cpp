@@ -26,7 +26,7 @@ void usage(std::ostream& out) {
            "  touch down|move|up X Y [FINGER] | touch cancel [FINGER]\n"
            "  control NAME VALUE | press ACTION | call SELECTOR [ARG...]\n"
            "  key space|enter | text WORDS... | picture FILE\n"
-           "  render FILE.png [SCALE]\n";
+           "  render FILE.png [SCALE] | expose FILE.png [SPEED] [STOPS]\n";
 }
 } // namespace
 
@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
         files = std::make_unique<nocturo::FolderKeptFiles>(dataPath);
     nocturo::Simulator simulator(*store, resources, files.get());
     simulator.setPngWriter(nocturo::screenPngWriter());
+    simulator.setPhotographWriter(nocturo::photographPngWriter());
     if (!scriptPath || !std::strcmp(scriptPath, "-"))
         return simulator.run(std::cin, std::cout, std::cerr);
     std::ifstream script(scriptPath);

@@ -47,6 +47,14 @@ public:
     void setClockText(std::string text) { clockText_ = std::move(text); }
     // The next render draws whatever changed.
     void invalidate() { drawn_ = false; }
+    // As invalidate, and no picture of a view drawn before is used again: for a renderer that
+    // goes on to draw another window whose views may lie where the old ones lay.
+    void forgetWindow() {
+        drawn_ = false;
+        lastTarget_ = nullptr;
+        for (Snapshot& snap : snapshots_)
+            snap.valid = false;
+    }
 
     // The framebuffer size for a window at a scale.
     static int pixelWidth(const Window& window, float scale);

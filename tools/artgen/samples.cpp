@@ -1,6 +1,9 @@
 #include "artwork.h"
 #include "glow.h"
 #include "shapes.h"
+#ifdef NOCTURO_ARTGEN_SIMULATOR
+#include "trails.h"
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -83,6 +86,8 @@ Canvas lightLayer() {
 }
 
 } // namespace
+
+#ifndef NOCTURO_ARTGEN_SIMULATOR
 
 Canvas staticSpotSample() {
     const Landscape land{0.84f, 40.0f, 0.4f, 7u};
@@ -211,5 +216,92 @@ Canvas dotStripSample() {
     }
     return photograph(land, light);
 }
+
+#else
+
+// The same four pictures, painted by Nocturo itself: each trail is a timed run of the light,
+// photographed by its exposure simulator as the screen is carried along the path.
+
+Canvas staticSpotSample() {
+    const Landscape land{0.84f, 40.0f, 0.4f, 7u};
+    Canvas light = lightLayer();
+    const std::vector<std::pair<std::string, double>> yellowSpot = {
+        {"colorIndex", 0}, {"lightMode", 0}, {"spotWidth", 170.5}};
+    // The arcade eater's outline, mouth open to the right, then a row of dots, each the spot
+    // held still for a moment.
+    const Point centre{300.0f, 540.0f};
+    Path eater{centre};
+    append(eater, arcPath(centre, 200.0f, -38.0f, 38.0f - 360.0f));
+    eater.push_back(centre);
+    addTrail(light, {yellowSpot, eater, 0.5f, 0.0f, 0.0f});
+    for (float x : {600.0f, 740.0f, 880.0f})
+        addTrail(light, {yellowSpot, {{x, centre.y}}, 0.0f, 0.12f, 0.0f});
+    return photograph(land, light);
+}
+
+Canvas colourSpotSample() {
+    const Landscape land{0.72f, 20.0f, 2.1f, 11u};
+    Canvas light = lightLayer();
+    // Side view of a car, a stroke a run: colour fantasy starts each run's walk from red.
+    const float wheel = 62.0f;
+    const Point rear{300.0f, 768.0f};
+    const Point front{650.0f, 768.0f};
+    const float sill = rear.y;
+    const std::vector<Path> strokes = {
+        {{rear.x - wheel, sill},
+         {160.0f, sill},
+         {152.0f, 700.0f},
+         {185.0f, 660.0f},
+         {340.0f, 648.0f},
+         {420.0f, 570.0f},
+         {585.0f, 565.0f},
+         {675.0f, 648.0f},
+         {790.0f, 668.0f},
+         {812.0f, 705.0f},
+         {805.0f, sill},
+         {front.x + wheel, sill}},
+        {{rear.x + wheel, sill}, {front.x - wheel, sill}},
+        arcPath(rear, wheel, 180.0f, 540.0f),
+        arcPath(front, wheel, 180.0f, 540.0f),
+    };
+    const std::vector<std::pair<std::string, double>> fantasy = {
+        {"lightMode", 1}, {"spotWidth", 48.5}, {"cyclicFrequency", 50}};
+    for (const Path& stroke : strokes)
+        addTrail(light, {fantasy, stroke, 0.4f, 0.0f, 1.5f});
+    return photograph(land, light);
+}
+
+Canvas rainbowSample() {
+    const Landscape land{0.86f, 36.0f, 4.0f, 23u};
+    Canvas light = lightLayer();
+    // The rainbow screen carried over an arch.
+    addTrail(light, {{{"lightMode", 2}},
+                     arcPath({480.0f, 1260.0f}, 640.0f, 200.0f, 340.0f),
+                     0.5f,
+                     0.0f,
+                     -1.5f});
+    return photograph(land, light);
+}
+
+Canvas dotStripSample() {
+    const Landscape land{0.88f, 28.0f, 5.2f, 31u};
+    Canvas light = lightLayer();
+    // A wide white spot behind the dot strip, swept along a curve: each hole leaves its own
+    // line.
+    const Path sweep =
+        bezierPath({-60.0f, 560.0f}, {320.0f, 260.0f}, {600.0f, 940.0f}, {1020.0f, 560.0f});
+    addTrail(light, {{{"lightMode", 0},
+                      {"colorIndex", 5},
+                      {"spotWidth", 320},
+                      {"hideStrip", 2},
+                      {"stripIndex", 2}},
+                     sweep,
+                     0.5f,
+                     0.0f,
+                     2.0f});
+    return photograph(land, light);
+}
+
+#endif
 
 } // namespace artgen
