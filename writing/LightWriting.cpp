@@ -258,7 +258,10 @@ void LightWriting::showSettings() {
         writingHeightLabel->setText(numberText("Screen %.1f cm tall", screenHeight() * 100.0) +
                                     " (" + from + ")");
     }
-    if (!writingGuidanceLabel && !writingWarningLabel && !writingMessageLabel)
+    if (writingMessageLabel)
+        writingMessageLabel->setText(message_);
+    // The walk and the columns need the picture, drawn for text: only while the section shows.
+    if (!lightWritingView || !lightWritingView->superview())
         return;
     const WritingPicture& written = picture();
     PassTiming passTiming = timing();
@@ -281,8 +284,6 @@ void LightWriting::showSettings() {
     }
     if (writingWarningLabel)
         writingWarningLabel->setText(warning);
-    if (writingMessageLabel)
-        writingMessageLabel->setText(message_);
 }
 
 std::string LightWriting::bindField(const std::string& field, Object* object) {
@@ -333,6 +334,7 @@ std::string LightWriting::bindAction(const std::string& selector, Control& contr
         run = [this](Control&) {
             if (lightWritingView && controller_.settingsView)
                 controller_.settingsView->addSubview(lightWritingView);
+            showSettings();
             if (writingScrollView && writingContentView &&
                 writingContentView->superview() != writingScrollView) {
                 writingScrollView->setCanCancelContentTouches(false);
