@@ -71,9 +71,12 @@ TEST(PictureReader, RefusesWhatIsNoUsablePictureWithWordsForTheScreen) {
     }
 }
 
-TEST(PictureReader, RefusesAJpegWhoseHuffmanTableWouldOverrunTheDecoder) {
+// Files the decoder would write past its tables for, reserve gigabytes for, or copy into a
+// buffer it has not made for.
+TEST(PictureReader, RefusesAsDamagedAFileThatWouldOverrunTheDecoder) {
     for (const char* name :
-         {"huffman-table-too-long.jpg", "huffman-table-too-long-before-the-frame.jpg"}) {
+         {"huffman-table-too-long.jpg", "huffman-table-too-long-before-the-frame.jpg",
+          "chunk-longer-than-the-file.png", "empty-data-chunk-first.png"}) {
         std::ifstream in(std::string(NOCTURO_TEST_DIR) + "/../fuzz/corpus/picture/" + name,
                          std::ios::binary);
         Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -81,6 +84,18 @@ TEST(PictureReader, RefusesAJpegWhoseHuffmanTableWouldOverrunTheDecoder) {
         EXPECT_EQ(PictureReader::read(bytes, 1440).message,
                   "This picture cannot be read: the file is damaged or incomplete.");
     }
+}
+
+// An empty IDAT chunk holds no data; the decoder must not be handed one before the first with
+// data (it copies into a buffer it has not made yet).
+TEST(PictureReader, ReadsAPngWithAnEmptyDataChunkAsThePictureWithoutIt) {
+    const Bytes plain = png(8, 6);
+    const std::uint8_t empty[12] = {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xAF, 0x06, 0x1E};
+    Bytes padded = plain;
+    padded.insert(padded.begin() + 33, std::begin(empty), std::end(empty)); // after the header
+    PictureReader::Result result = PictureReader::read(padded, 1440);
+    ASSERT_NE(result.picture, nullptr) << result.message;
+    EXPECT_EQ(result.picture->pixels, PictureReader::read(plain, 1440).picture->pixels);
 }
 
 TEST(PictureReader, KeepsAPictureOnBlackScaledDownToTheScreensHeight) {

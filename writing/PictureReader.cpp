@@ -1,5 +1,6 @@
 // The user's picture.
-//   [checks]   what the decoder is not given: a size over the limit, a table that overruns it
+//   [checks]   what the decoder is not given: a size over the limit, a table that overruns it,
+//              a PNG chunk longer than the file, an empty PNG data chunk
 //   [turning]  a JPEG's Exif orientation
 //   [scaling]  the box filter that shrinks a picture for keeping
 //   [reading]  the order of the steps
@@ -94,6 +95,52 @@ bool hasOversizedHuffmanTable(std::span<const std::uint8_t> bytes) {
         }
     }
     return false;
+}
+
+// A PNG's chunks as the decoder takes them, up to the end chunk. `overrun`: one claims more
+// bytes than the file has, for which the decoder would reserve the claim (up to 2 GB) before it
+// finds the data missing. `withoutEmptyData`: the file without its empty IDAT chunks, when it
+// has any; the decoder copies an empty chunk's data into its buffer before it has made one,
+// which is undefined, and the chunks hold no data, so the picture without them is the same.
+struct PngChunks {
+    bool overrun = false;
+    std::optional<std::vector<std::uint8_t>> withoutEmptyData;
+};
+
+PngChunks pngChunks(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t signature = 8, frame = 12; // a chunk's length, type and CRC
+    PngChunks chunks;
+    if (!pngSize(bytes))
+        return chunks;
+    auto piece = [&](std::size_t from, std::size_t to) {
+        chunks.withoutEmptyData->insert(chunks.withoutEmptyData->end(),
+                                        bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                                        bytes.begin() + static_cast<std::ptrdiff_t>(to));
+    };
+    std::size_t at = signature;
+    for (; at + frame <= bytes.size(); at += frame) {
+        const std::size_t length = std::size_t{bytes[at]} << 24 | std::size_t{bytes[at + 1]} << 16 |
+                                   std::size_t{bytes[at + 2]} << 8 | std::size_t{bytes[at + 3]};
+        const std::uint8_t* type = bytes.data() + at + 4;
+        if (length > bytes.size() - at - frame) {
+            chunks.overrun = true;
+            return chunks;
+        }
+        if (std::memcmp(type, "IEND", 4) == 0)
+            break;
+        if (length == 0 && std::memcmp(type, "IDAT", 4) == 0) {
+            if (!chunks.withoutEmptyData)
+                chunks.withoutEmptyData.emplace();
+            if (chunks.withoutEmptyData->empty())
+                piece(0, at);
+        } else if (chunks.withoutEmptyData) {
+            piece(at, at + frame + length);
+        }
+        at += length;
+    }
+    if (chunks.withoutEmptyData)
+        piece(at, bytes.size());
+    return chunks;
 }
 
 // ---- [turning]
@@ -247,10 +294,15 @@ PictureReader::Result PictureReader::read(std::span<const std::uint8_t> bytes, i
         return {nullptr, "This file is empty: choose a PNG or JPEG picture."};
     if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return {nullptr, "This file is too large to be a picture Nocturo can show."};
-    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
-    const int length = static_cast<int>(bytes.size());
     if (std::optional<Size> size = pngSize(bytes); size && more(*size, pixelLimit))
         return {nullptr, tooLarge(size->width, size->height, pixelLimit)};
+    const PngChunks chunks = pngChunks(bytes);
+    if (chunks.overrun)
+        return {nullptr, damaged};
+    if (chunks.withoutEmptyData)
+        bytes = *chunks.withoutEmptyData;
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int length = static_cast<int>(bytes.size());
     // The decoder reads the tables already for the size.
     if (hasOversizedHuffmanTable(bytes))
         return {nullptr, damaged};
