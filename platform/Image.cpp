@@ -2,10 +2,6 @@
 
 #include <filesystem>
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
-#define STBI_NO_STDIO_WRITE
 #include <stb/stb_image.h>
 
 namespace nocturo {
