@@ -1,7 +1,6 @@
 #include "platform/Image.h"
 
 #include <filesystem>
-
 #include <stb/stb_image.h>
 
 namespace nocturo {
