@@ -195,10 +195,12 @@ app=""
 
 # A timed light of a second's delay and a second's light, started with the Space key, in off
 # mode 2: the resting light goes black, lights a second later and goes black a second after
-# that, each change within a frame of its time. The probe gives each change as the moments of
+# that, each change on time. The probe gives each change as the moments of
 # its looks before and after it, so that a slow look cannot hide a late change.
-# How late or early a change may come: a frame, unless the build under test says otherwise.
-tolerance=${NOCTURO_TIMING_TOLERANCE:-0.0167}
+# How late or early a change may come: two frames (the program draws the change at the first
+# frame after its time, and a busy machine may hand that frame to the screen a frame later),
+# unless the build under test says otherwise.
+tolerance=${NOCTURO_TIMING_TOLERANCE:-0.0334}
 timed="$work/timed.json"
 printf '{"timedLightDelay": 1.0, "timedLightLength": 1.0}\n' >"$timed"
 start --settings "$timed"
@@ -209,7 +211,7 @@ watcher=$!
 sleep 0.3
 xdotool windowfocus --sync "$window" key space
 wait "$watcher"
-check "timed light: lit, black, lit a second later, black a second after, within a frame" \
+check "timed light: lit, black, lit a second later, black a second after, on time" \
     awk -v frame="$tolerance" '
         { after[NR] = $1; by[NR] = $2; s[NR] = $3 }
         END {
@@ -243,7 +245,7 @@ pass_plays() { # pass_plays R G B NAME: the pass after Space shows the colour at
     sleep 1.5
     check "light writing: the centre shows the $4 picture during the pass" is_colour 160 240 "$1" "$2" "$3"
     wait "$watcher"
-    check "light writing: black, the $4 pass a second later, black a second after, within a frame" \
+    check "light writing: black, the $4 pass a second later, black a second after, on time" \
         awk -v frame="$tolerance" '
             { after[NR] = $1; by[NR] = $2; s[NR] = $3 }
             END {
