@@ -85,6 +85,31 @@ Canvas lightLayer() {
     return Canvas(kSampleWidth, kSampleHeight);
 }
 
+// Side view of a car, a stroke at a time; the wheels' upper halves double as the wheel arches.
+std::vector<Path> carStrokes() {
+    const float wheel = 62.0f;
+    const Point rear{300.0f, 768.0f};
+    const Point front{650.0f, 768.0f};
+    const float sill = rear.y;
+    return {
+        {{rear.x - wheel, sill},
+         {160.0f, sill},
+         {152.0f, 700.0f},
+         {185.0f, 660.0f},
+         {340.0f, 648.0f},
+         {420.0f, 570.0f},
+         {585.0f, 565.0f},
+         {675.0f, 648.0f},
+         {790.0f, 668.0f},
+         {812.0f, 705.0f},
+         {805.0f, sill},
+         {front.x + wheel, sill}},
+        {{rear.x + wheel, sill}, {front.x - wheel, sill}},
+        arcPath(rear, wheel, 180.0f, 540.0f),
+        arcPath(front, wheel, 180.0f, 540.0f),
+    };
+}
+
 } // namespace
 
 #ifndef NOCTURO_ARTGEN_SIMULATOR
@@ -116,28 +141,7 @@ Canvas staticSpotSample() {
 Canvas colourSpotSample() {
     const Landscape land{0.72f, 20.0f, 2.1f, 11u};
     Canvas light = lightLayer();
-    // Side view of a car; the wheels' upper halves double as the wheel arches.
-    const float wheel = 62.0f;
-    const Point rear{300.0f, 768.0f};
-    const Point front{650.0f, 768.0f};
-    const float sill = rear.y;
-    const std::vector<Path> strokes = {
-        {{rear.x - wheel, sill},
-         {160.0f, sill},
-         {152.0f, 700.0f},
-         {185.0f, 660.0f},
-         {340.0f, 648.0f},
-         {420.0f, 570.0f},
-         {585.0f, 565.0f},
-         {675.0f, 648.0f},
-         {790.0f, 668.0f},
-         {812.0f, 705.0f},
-         {805.0f, sill},
-         {front.x + wheel, sill}},
-        {{rear.x + wheel, sill}, {front.x - wheel, sill}},
-        arcPath(rear, wheel, 180.0f, 540.0f),
-        arcPath(front, wheel, 180.0f, 540.0f),
-    };
+    const std::vector<Path> strokes = carStrokes();
 
     GlowStyle style;
     style.width = 14.0f;
@@ -242,28 +246,8 @@ Canvas staticSpotSample() {
 Canvas colourSpotSample() {
     const Landscape land{0.72f, 20.0f, 2.1f, 11u};
     Canvas light = lightLayer();
-    // Side view of a car, a stroke a run: colour fantasy starts each run's walk from red.
-    const float wheel = 62.0f;
-    const Point rear{300.0f, 768.0f};
-    const Point front{650.0f, 768.0f};
-    const float sill = rear.y;
-    const std::vector<Path> strokes = {
-        {{rear.x - wheel, sill},
-         {160.0f, sill},
-         {152.0f, 700.0f},
-         {185.0f, 660.0f},
-         {340.0f, 648.0f},
-         {420.0f, 570.0f},
-         {585.0f, 565.0f},
-         {675.0f, 648.0f},
-         {790.0f, 668.0f},
-         {812.0f, 705.0f},
-         {805.0f, sill},
-         {front.x + wheel, sill}},
-        {{rear.x + wheel, sill}, {front.x - wheel, sill}},
-        arcPath(rear, wheel, 180.0f, 540.0f),
-        arcPath(front, wheel, 180.0f, 540.0f),
-    };
+    // A stroke a run: colour fantasy starts each run's walk from red.
+    const std::vector<Path> strokes = carStrokes();
     const std::vector<std::pair<std::string, double>> fantasy = {
         {"lightMode", 1}, {"spotWidth", 48.5}, {"cyclicFrequency", 50}};
     for (const Path& stroke : strokes)
