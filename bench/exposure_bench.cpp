@@ -4,13 +4,12 @@
 // pace on the copy already launched, as a dragged slider makes. The table at the end gives each
 // one's cost in such frames; the goal is at most 30, so that the preview follows the drag.
 
+#include "bench/Ratios.h"
 #include "exposure/ExposureSimulator.h"
 #include "exposure/PreviewPanel.h"
 #include "frontends/sim/Simulator.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <map>
 #include <sstream>
 #include <string>
 
@@ -102,74 +101,15 @@ BENCHMARK(previewFantasyWithStrip)->Unit(benchmark::kMillisecond);
 BENCHMARK(previewSpotAgain)->Unit(benchmark::kMillisecond);
 BENCHMARK(previewFantasyWithStripAgain)->Unit(benchmark::kMillisecond);
 
-// The console output, then each preview's time in painting frames, wall-clock and processor
-// time. With repetitions, the medians.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            std::string name = run.run_name.str();
-            if (median || run.run_type == Run::RT_Iteration)
-                if (median || !times_.count(name + "/median"))
-                    times_[median ? name + "/median" : name] = {
-                        run.GetAdjustedRealTime() * unit(run.time_unit),
-                        run.GetAdjustedCPUTime() * unit(run.time_unit)};
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto frame = pick("paintingFrame");
-        if (!(frame.real > 0.0 && frame.cpu > 0.0))
-            return;
-        std::printf("\n%-26s %12s %10s %12s %10s\n", "preview", "time (ms)", "frames", "cpu (ms)",
-                    "frames");
-        for (const char* name : {"previewSpot", "previewFantasyWithStrip", "previewSpotAgain",
-                                 "previewFantasyWithStripAgain"}) {
-            auto t = pick(name);
-            std::printf("%-26s %12.3f %10.1f %12.3f %10.1f\n", name, t.real * 1e3,
-                        t.real / frame.real, t.cpu * 1e3, t.cpu / frame.cpu);
-        }
-    }
-
-private:
-    struct Times {
-        double real = 0.0;
-        double cpu = 0.0;
-    };
-    static double unit(benchmark::TimeUnit u) {
-        switch (u) {
-        case benchmark::kNanosecond:
-            return 1e-9;
-        case benchmark::kMicrosecond:
-            return 1e-6;
-        case benchmark::kMillisecond:
-            return 1e-3;
-        default:
-            return 1.0;
-        }
-    }
-    Times pick(const std::string& name) const {
-        auto m = times_.find(name + "/median");
-        if (m != times_.end())
-            return m->second;
-        auto it = times_.find(name);
-        return it == times_.end() ? Times{} : it->second;
-    }
-    std::map<std::string, Times> times_;
-};
-
 } // namespace
 
+using namespace nocturo;
+
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    RatioReporter reporter(
+        [](const std::string& name) {
+            return name.rfind("preview", 0) == 0 ? std::string("paintingFrame") : std::string();
+        },
+        "frames", 1e-3, "ms");
+    return runBenchmarks(argc, argv, reporter);
 }

@@ -2,15 +2,12 @@
 // frame, next to a plain fill of the same framebuffer, at 1x, 2x and 3x. The table at the end
 // gives each one's cost as a multiple of the fill's at its scale.
 
+#include "bench/Ratios.h"
 #include "frontends/sim/Simulator.h"
 #include "platform/render/Renderer.h"
 
-#include <algorithm>
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <map>
 #include <memory>
-#include <set>
 #include <sstream>
 #include <string>
 
@@ -46,18 +43,6 @@ std::vector<std::string> then(std::vector<std::string> a, const std::vector<std:
 
 const std::vector<std::string> settingsScript = {"launch", "wait 1.4",
                                                  "press goToSettings:", "wait 2.5"};
-
-void plainFill(benchmark::State& state) {
-    float scale = static_cast<float>(state.range(0));
-    Framebuffer frame;
-    frame.resize(static_cast<int>(320 * scale), static_cast<int>(480 * scale));
-    std::uint8_t value = 0;
-    for (auto _ : state) {
-        std::fill(frame.pixels.begin(), frame.pixels.end(), ++value);
-        benchmark::DoNotOptimize(frame.pixels.data());
-        benchmark::ClobberMemory();
-    }
-}
 
 // A full redraw, as when the light's colour changes on a tick of the colour cycle.
 void redraw(benchmark::State& state, const std::vector<std::string>& script) {
@@ -127,56 +112,11 @@ BENCHMARK(spotResize)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(flip)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(unchangedFrame)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
-// The console output, then each benchmark's time over the plain fill's at the same scale, in
-// wall-clock and in processor time (steadier on a busy machine). With repetitions, the medians.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            std::string name = run.run_name.str();
-            if (median || (run.run_type == Run::RT_Iteration && !medians_.count(name)))
-                times_[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            if (median)
-                medians_.insert(name);
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\n%-26s %12s %10s %12s %10s\n", "benchmark", "time (us)", "x fill", "cpu (us)",
-                    "x fill");
-        for (const auto& [name, time] : times_) {
-            auto slash = name.find('/');
-            if (slash == std::string::npos)
-                continue;
-            auto fill = times_.find("plainFill" + name.substr(slash));
-            if (fill == times_.end() || fill->second.real <= 0.0 || fill->second.cpu <= 0.0)
-                continue;
-            std::printf("%-26s %12.2f %10.3f %12.2f %10.3f\n", name.c_str(), time.real,
-                        time.real / fill->second.real, time.cpu, time.cpu / fill->second.cpu);
-        }
-    }
-
-private:
-    struct Times {
-        double real = 0.0;
-        double cpu = 0.0;
-    };
-    std::map<std::string, Times> times_;
-    std::set<std::string> medians_;
-};
-
 } // namespace
 
+using namespace nocturo;
+
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    RatioReporter reporter(RatioReporter::sameArguments("plainFill"), "x fill", 1e-6, "us");
+    return runBenchmarks(argc, argv, reporter);
 }
