@@ -5,12 +5,13 @@
 #include "tests/AppFixture.h"
 #include "timed/TimedLight.h"
 #include "writing/LightWriting.h"
+#include "writing/PictureReader.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <stb/stb_image_write.h>
 #include <unistd.h>
 #include <vector>
 
@@ -19,21 +20,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void append(void* context, void* data, int size) {
-    auto* out = static_cast<Bytes*>(context);
-    out->insert(out->end(), static_cast<std::uint8_t*>(data),
-                static_cast<std::uint8_t*>(data) + size);
-}
-
 // A picture one row high whose columns are the given colours.
 Bytes pngOfColumns(const std::vector<std::array<std::uint8_t, 3>>& columns) {
-    std::vector<std::uint8_t> rgba;
+    Image picture{"test", static_cast<int>(columns.size()), 1, 1.0f, {}};
     for (const auto& c : columns)
-        rgba.insert(rgba.end(), {c[0], c[1], c[2], 255});
-    Bytes out;
-    int w = static_cast<int>(columns.size());
-    stbi_write_png_to_func(append, &out, w, 1, 4, rgba.data(), w * 4);
-    return out;
+        picture.pixels.insert(picture.pixels.end(), {c[0], c[1], c[2], 255});
+    return PictureReader::encode(picture);
 }
 
 class WritingRunTest : public AppTest {
