@@ -1,16 +1,10 @@
 // End-to-end tests of the built site in headless Chromium: node --test e2e.test.mjs
 // The site comes from NOCTURO_SITE (default: build/web/frontends/web/site of this checkout),
 // the browser from CHROMIUM (default: /usr/bin/chromium).
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
 import { startServer } from '../serve.mjs';
-
-const here = path.dirname(fileURLToPath(import.meta.url));
-const site = process.env.NOCTURO_SITE ||
-  path.join(here, '..', '..', '..', 'build', 'web', 'frontends', 'web', 'site');
+import { servedInChromium, site } from './served.mjs';
 
 const yellow = [255, 255, 0];
 const red = [255, 0, 0];
@@ -18,28 +12,11 @@ const blue = [0, 0, 255];
 const black = [0, 0, 0];
 const centre = { x: 160, y: 240 };
 
-let browser;
-let server;
-let origin;
-
-before(async () => {
-  server = await startServer({ root: site });
-  origin = `http://127.0.0.1:${server.port}/`;
-  browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
-});
-
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+const served = servedInChromium();
 
 // A phone: 390 x 844 points at three pixels a point, touch screen.
 async function phone() {
-  const context = await browser.newContext({
+  const context = await served.browser.newContext({
     viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, hasTouch: true, isMobile: true,
   });
   const page = await context.newPage();
@@ -99,7 +76,7 @@ async function fingers(page) {
 }
 
 async function openPage(page) {
-  await page.goto(origin, { waitUntil: 'commit' });
+  await page.goto(served.origin, { waitUntil: 'commit' });
 }
 
 // The settings screen is up when its title bar shows.
@@ -373,7 +350,7 @@ test('full screen on request, and the light fills any window shape', { timeout: 
 
 test('the site holds its help page, manifest and icons', { timeout: 30000 }, async () => {
   const get = async (file) => {
-    const response = await fetch(new URL(file, origin));
+    const response = await fetch(new URL(file, served.origin));
     return { status: response.status, type: response.headers.get('content-type'),
       text: await response.text() };
   };

@@ -5,14 +5,9 @@
 //   node --test engines.test.mjs       (NOCTURO_SITE as for e2e.test.mjs)
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { engines } from './engines.mjs';
+import { site } from './served.mjs';
 import { startServer } from '../serve.mjs';
-
-const here = path.dirname(fileURLToPath(import.meta.url));
-const site = process.env.NOCTURO_SITE ||
-  path.join(here, '..', '..', '..', 'build', 'web', 'frontends', 'web', 'site');
 
 const yellow = [255, 255, 0];
 const red = [255, 0, 0];

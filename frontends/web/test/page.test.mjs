@@ -3,16 +3,11 @@
 // used, the screen is kept awake without the Wake Lock API, an iPhone's home-screen hint, the
 // offline worker's first visit, and the frame intervals of a drag.
 //   node --test page.test.mjs          (NOCTURO_SITE and CHROMIUM as for e2e.test.mjs)
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
 import { startServer } from '../serve.mjs';
+import { servedInChromium, site } from './served.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const site = process.env.NOCTURO_SITE ||
-  path.join(here, '..', '..', '..', 'build', 'web', 'frontends', 'web', 'site');
 
 const yellow = [255, 255, 0];
 const black = [0, 0, 0];
@@ -20,27 +15,10 @@ const centre = { x: 160, y: 240 };
 // No channel above this, on black, is lit enough to show in a photograph exposed for the light.
 const darkest = 26;
 
-let browser;
-let server;
-let origin;
-
-before(async () => {
-  server = await startServer({ root: site });
-  origin = `http://127.0.0.1:${server.port}/`;
-  browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
-});
-
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+const served = servedInChromium();
 
 async function phone(options = {}) {
-  const context = await browser.newContext({
+  const context = await served.browser.newContext({
     viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, hasTouch: true, isMobile: true,
     ...options,
   });
@@ -61,7 +39,7 @@ async function waitForColour(page, { x, y }, rgb) {
 }
 
 async function openLit(page) {
-  await page.goto(origin, { waitUntil: 'commit' });
+  await page.goto(served.origin, { waitUntil: 'commit' });
   await waitForColour(page, centre, yellow);
 }
 
@@ -255,7 +233,7 @@ test('when nothing can keep the screen awake the page says so, once', { timeout:
     const other = await phone();
     await withoutWakeLock(other.page);
     await other.page.route('**/nosleep.js', (route) => route.abort());
-    await other.page.goto(origin, { waitUntil: 'commit' });
+    await other.page.goto(served.origin, { waitUntil: 'commit' });
     await other.page.locator('#notice').waitFor({ state: 'visible' });
     await other.context.close();
   });
@@ -291,7 +269,7 @@ test('an iPhone gets the home-screen hint, and the canvas takes none of the brow
       menuShown: false, appleIcon: '180x180', statusBar: 'black-translucent' });
     await hint.click();
     await hint.waitFor({ state: 'hidden' });
-    assert.equal((await fetch(new URL('icon-180.png', origin))).status, 200);
+    assert.equal((await fetch(new URL('icon-180.png', served.origin))).status, 200);
     await context.close();
   });
 

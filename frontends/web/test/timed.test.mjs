@@ -1,38 +1,17 @@
 // The timed light in headless Chromium: node --test timed.test.mjs
 // The site comes from NOCTURO_SITE (default: build/web/frontends/web/site of this checkout),
 // the browser from CHROMIUM (default: /usr/bin/chromium).
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
-import { chromium } from 'playwright-core';
-import { startServer } from '../serve.mjs';
+import { servedInChromium } from './served.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const site = process.env.NOCTURO_SITE ||
-  path.join(here, '..', '..', '..', 'build', 'web', 'frontends', 'web', 'site');
 const frame = 1000 / 60;
 
-let browser;
-let server;
-
-before(async () => {
-  server = await startServer({ root: site });
-  browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
-});
-
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+const served = servedInChromium();
 
 test('a timed light of one second after one second: black, the light, black, each on time',
   { timeout: 60000 }, async () => {
-    const context = await browser.newContext({ viewport: { width: 320, height: 480 } });
+    const context = await served.browser.newContext({ viewport: { width: 320, height: 480 } });
     const page = await context.newPage();
     const errors = [];
     page.on('pageerror', (error) => errors.push(error.message));
@@ -59,7 +38,7 @@ test('a timed light of one second after one second: black, the light, black, eac
       };
       requestAnimationFrame(look);
     });
-    await page.goto(`http://127.0.0.1:${server.port}/`, { waitUntil: 'commit' });
+    await page.goto(served.origin, { waitUntil: 'commit' });
     await page.waitForFunction(() => window.looks.length && window.looks.at(-1).state === 'lit',
       null, { timeout: 20000, polling: 100 });
     await page.waitForTimeout(1200); // past the launch fade
