@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -328,11 +329,32 @@ Interface InterfaceLoader::loadFile(const std::string& path, InterfaceOwner& own
     return loadText(text.str(), path, owner);
 }
 
+namespace {
+
+// The document of a text, or none when the text is no JSON. The text parsed last is kept with
+// its document: the exposure preview launches a copy of the application again and again from
+// the same file, and parsing it is a good part of a launch.
+std::shared_ptr<const Json> parse(const std::string& text) {
+    thread_local std::string lastText;
+    thread_local std::shared_ptr<const Json> lastDocument;
+    if (lastDocument && text == lastText)
+        return lastDocument;
+    auto document = std::make_shared<Json>(Json::parse(text, nullptr, false));
+    if (document->is_discarded())
+        return nullptr;
+    lastText = text;
+    lastDocument = std::move(document);
+    return lastDocument;
+}
+
+} // namespace
+
 Interface InterfaceLoader::loadText(const std::string& text, const std::string& fileName,
                                     InterfaceOwner& owner) {
-    Json doc = Json::parse(text, nullptr, false);
-    if (doc.is_discarded())
+    const std::shared_ptr<const Json> parsed = parse(text);
+    if (!parsed)
         throw InterfaceError(fileName + ": not valid JSON");
+    const Json& doc = *parsed;
     if (!doc.is_object())
         throw InterfaceError(fileName + ": the top level must be an object");
     for (auto it = doc.begin(); it != doc.end(); ++it)
