@@ -507,22 +507,34 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         int v = static_cast<int>(fv + 1.0) - 1;
         return v;
     };
-    // A pixel the view covers whole: bilinear in fixed point.
-    auto wholePixel = [&](int x, int y) {
-        const Column& c = column(x);
-        double fv = cy + (y + 0.5 - cy) * c.invS - 0.5;
-        int v0 = floorRow(fv);
-        auto fy = static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5);
-        int va = std::clamp(v0, source.y0, source.y1 - 1);
-        int vb = std::clamp(v0 + 1, source.y0, source.y1 - 1);
-        std::uint32_t p00, p10, p01, p11;
-        std::memcpy(&p00, snap.pixels.at(c.ua, va), 4);
-        std::memcpy(&p10, snap.pixels.at(c.ub, va), 4);
-        std::memcpy(&p01, snap.pixels.at(c.ua, vb), 4);
-        std::memcpy(&p11, snap.pixels.at(c.ub, vb), 4);
-        const auto fx = static_cast<std::uint32_t>(c.fx256);
-        std::uint32_t mixed = bilinear(p00, p10, p01, p11, fx, fy);
-        std::memcpy(target.at(x, y), &mixed, 4);
+    // Pixels [x0, x1) of row y, which the view covers whole: bilinear in fixed point.
+    const std::uint8_t* const snapBase = snap.pixels.pixels.data();
+    const auto snapStride = static_cast<std::size_t>(snap.pixels.width) * 4;
+    auto wholePixels = [&](int x0, int x1, int y) {
+        const double sy = y + 0.5 - cy;
+        std::uint8_t* out = target.at(x0, y);
+        for (int x = x0; x < x1; ++x, out += 4) {
+            const Column& c = column(x);
+            double fv = cy + sy * c.invS - 0.5;
+            int v0 = floorRow(fv);
+            auto fy = static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5);
+            const std::uint8_t* rowA =
+                snapBase +
+                static_cast<std::size_t>(std::clamp(v0, source.y0, source.y1 - 1)) * snapStride;
+            const std::uint8_t* rowB =
+                snapBase +
+                static_cast<std::size_t>(std::clamp(v0 + 1, source.y0, source.y1 - 1)) * snapStride;
+            const auto a = static_cast<std::size_t>(c.ua) * 4,
+                       b = static_cast<std::size_t>(c.ub) * 4;
+            std::uint32_t p00, p10, p01, p11;
+            std::memcpy(&p00, rowA + a, 4);
+            std::memcpy(&p10, rowA + b, 4);
+            std::memcpy(&p01, rowB + a, 4);
+            std::memcpy(&p11, rowB + b, 4);
+            const std::uint32_t mixed =
+                bilinear(p00, p10, p01, p11, static_cast<std::uint32_t>(c.fx256), fy);
+            std::memcpy(out, &mixed, 4);
+        }
     };
 
     // Columns [x0, x1) of row y, all covered whole: where every source pixel they sample is one
@@ -546,8 +558,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             self(self, mid, x1, y);
             return;
         }
-        for (int x = x0; x < x1; ++x)
-            wholePixel(x, y);
+        wholePixels(x0, x1, y);
     };
 
     for (int y = area.y0; y < area.y1; ++y) {
