@@ -284,6 +284,8 @@
       try {
         await this.video.enable();
         this.videoStarted = true;
+        // Hidden while the video was starting: it stops now, as it would have then.
+        if (document.visibilityState !== 'visible') this.video.disable();
       } catch (error) {
         if (gesture) this.warn();
       }

@@ -273,11 +273,12 @@ test('an iPhone gets the home-screen hint, and the canvas takes none of the brow
     await context.close();
   });
 
-test('the first visit fetches each file of the site once', { timeout: 90000 }, async () => {
+test('the first visit fetches each file of the site once', { timeout: 90000 }, async (t) => {
   // A server of its own: a closed context of an earlier test may still have a worker's fetches
   // on their way to the shared one.
   const requests = [];
   const own = await startServer({ root: site, onRequest: (method, file) => requests.push(file) });
+  t.after(() => own.close());
   const { context, page } = await phone();
   await page.goto(`http://127.0.0.1:${own.port}/`, { waitUntil: 'commit' });
   await waitForColour(page, centre, yellow);
@@ -299,7 +300,6 @@ test('the first visit fetches each file of the site once', { timeout: 90000 }, a
     assert.equal(counts[file], 1, `${file}: ${JSON.stringify(counts)}`);
   assert.ok(kept.includes('/nocturo.wasm') && kept.includes('/'), `kept: ${kept}`);
   await context.close();
-  await own.close();
 });
 
 function percentile(sorted, p) {
