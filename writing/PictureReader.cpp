@@ -26,6 +26,9 @@ const char* const damaged = "This picture cannot be read: the file is damaged or
 
 // ---- [checks]
 
+// A PNG file's signature.
+constexpr std::uint8_t pngStart[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
 struct Size {
     std::int64_t width = 0;
     std::int64_t height = 0;
@@ -34,9 +37,9 @@ struct Size {
 // The size in a PNG's header. The decoder checks it too, but refuses a picture of more than a
 // gigabyte as if it were no picture at all.
 std::optional<Size> pngSize(std::span<const std::uint8_t> bytes) {
-    static constexpr std::uint8_t start[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
-                                               0,    0,   0,   13,  'I',  'H',  'D',  'R'};
-    if (bytes.size() < 24 || std::memcmp(bytes.data(), start, sizeof start) != 0)
+    static constexpr std::uint8_t header[8] = {0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    if (bytes.size() < 24 || std::memcmp(bytes.data(), pngStart, sizeof pngStart) != 0 ||
+        std::memcmp(bytes.data() + sizeof pngStart, header, sizeof header) != 0)
         return std::nullopt;
     auto word = [&](std::size_t at) {
         return std::int64_t{bytes[at]} << 24 | std::int64_t{bytes[at + 1]} << 16 |
@@ -110,7 +113,9 @@ struct PngChunks {
 PngChunks pngChunks(std::span<const std::uint8_t> bytes) {
     constexpr std::size_t signature = 8, frame = 12; // a chunk's length, type and CRC
     PngChunks chunks;
-    if (!pngSize(bytes))
+    // Any file with the signature: the decoder also takes one whose header chunk follows
+    // others (a CgBI chunk, for one), whose size pngSize does not read.
+    if (bytes.size() < signature || std::memcmp(bytes.data(), pngStart, signature) != 0)
         return chunks;
     auto piece = [&](std::size_t from, std::size_t to) {
         chunks.withoutEmptyData->insert(chunks.withoutEmptyData->end(),
