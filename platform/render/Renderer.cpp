@@ -507,38 +507,43 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         int v = static_cast<int>(fv + 1.0) - 1;
         return v;
     };
-    // Pixels [x0, x1) of row y, which the view covers whole: bilinear in fixed point.
+    // Pixels [x0, x1) of row y, which the view covers whole: bilinear in fixed point. Most of
+    // them, even in a run with detail, sample one colour.
     const std::uint8_t* const snapBase = snap.pixels.pixels.data();
     const auto snapStride = static_cast<std::size_t>(snap.pixels.width) * 4;
-    auto wholePixels = [&](int x0, int x1, int y) {
-        const double sy = y + 0.5 - cy;
+    auto wholePixels = [&, first = source.y0, last = source.y1 - 1](int x0, int x1, int y) {
+        // In locals, which the stores to the frame cannot alias.
+        const double centre = cy, sy = y + 0.5 - cy;
+        const std::uint8_t* const pixels = snapBase;
+        const std::size_t stride = snapStride;
+        const Column* c = &column(x0);
         std::uint8_t* out = target.at(x0, y);
-        for (int x = x0; x < x1; ++x, out += 4) {
-            const Column& c = column(x);
-            double fv = cy + sy * c.invS - 0.5;
-            int v0 = floorRow(fv);
-            auto fy = static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5);
+        for (int x = x0; x < x1; ++x, ++c, out += 4) {
+            const double fv = centre + sy * c->invS - 0.5;
+            const int v0 = floorRow(fv);
             const std::uint8_t* rowA =
-                snapBase +
-                static_cast<std::size_t>(std::clamp(v0, source.y0, source.y1 - 1)) * snapStride;
+                pixels + static_cast<std::size_t>(std::clamp(v0, first, last)) * stride;
             const std::uint8_t* rowB =
-                snapBase +
-                static_cast<std::size_t>(std::clamp(v0 + 1, source.y0, source.y1 - 1)) * snapStride;
-            const auto a = static_cast<std::size_t>(c.ua) * 4,
-                       b = static_cast<std::size_t>(c.ub) * 4;
+                pixels + static_cast<std::size_t>(std::clamp(v0 + 1, first, last)) * stride;
+            const auto a = static_cast<std::size_t>(c->ua) * 4,
+                       b = static_cast<std::size_t>(c->ub) * 4;
             std::uint32_t p00, p10, p01, p11;
             std::memcpy(&p00, rowA + a, 4);
             std::memcpy(&p10, rowA + b, 4);
             std::memcpy(&p01, rowB + a, 4);
             std::memcpy(&p11, rowB + b, 4);
-            const std::uint32_t mixed =
-                bilinear(p00, p10, p01, p11, static_cast<std::uint32_t>(c.fx256), fy);
+            // Four samples of one colour mix to that colour.
+            std::uint32_t mixed = p00;
+            if (((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) != 0)
+                mixed = bilinear(p00, p10, p01, p11, static_cast<std::uint32_t>(c->fx256),
+                                 static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5));
             std::memcpy(out, &mixed, 4);
         }
     };
 
     // Columns [x0, x1) of row y, all covered whole: where every source pixel they sample is one
-    // colour, that colour, exactly as the pixels would come out; halved until they are.
+    // colour, that colour, exactly as the pixels would come out; halved until they are, down to
+    // 32 columns, below which sampling costs less than looking at the tiles again.
     auto span = [&](auto& self, int x0, int x1, int y) -> void {
         const Column& a = column(x0);
         const Column& b = column(x1 - 1);
@@ -552,7 +557,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             blend::fillSpan(target.at(x0, y), x1 - x0, rgba);
             return;
         }
-        if (x1 - x0 > 8) {
+        if (x1 - x0 > 32) {
             int mid = x0 + (x1 - x0) / 2;
             self(self, x0, mid, y);
             self(self, mid, x1, y);
