@@ -30,3 +30,41 @@ export function servedInChromium() {
   });
   return served;
 }
+
+// A page of its own on the served site, with `settings` put in local storage before the page
+// starts, and the state of the canvas's centre at every frame in window.looks ({ now, state }:
+// 'lit' for the yellow spot, 'cyan', 'black' or 'other'). { context, page, errors }: the page's
+// uncaught errors gather in errors. More init scripts may follow before launchWatched.
+export async function openWatched(served, settings) {
+  const context = await served.browser.newContext({ viewport: { width: 320, height: 480 } });
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  await page.addInitScript((kept) => {
+    for (const [key, value] of Object.entries(kept)) localStorage.setItem(key, value);
+    window.looks = [];
+    const look = (now) => {
+      const canvas = document.getElementById('screen');
+      if (canvas && canvas.width >= 320) {
+        const s = canvas.width / 320;
+        const d = canvas.getContext('2d').getImageData(Math.floor(160 * s),
+          Math.floor(240 * s), 1, 1).data;
+        const state = d[0] < 60 && d[1] > 200 && d[2] > 200 ? 'cyan'
+          : d[0] > 200 && d[1] > 200 && d[2] < 60 ? 'lit'
+          : d[0] < 8 && d[1] < 8 && d[2] < 8 ? 'black' : 'other';
+        window.looks.push({ now, state });
+      }
+      requestAnimationFrame(look);
+    };
+    requestAnimationFrame(look);
+  }, settings);
+  return { context, page, errors };
+}
+
+// Opens the site in a page from openWatched and waits for the lit spot.
+export async function launchWatched(page, served) {
+  await page.goto(served.origin, { waitUntil: 'commit' });
+  await page.waitForFunction(() => window.looks.length && window.looks.at(-1).state === 'lit',
+    null, { timeout: 20000, polling: 100 });
+  await page.waitForTimeout(1200); // past the launch fade
+}

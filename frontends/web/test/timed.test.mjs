@@ -3,7 +3,7 @@
 // the browser from CHROMIUM (default: /usr/bin/chromium).
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { servedInChromium } from './served.mjs';
+import { launchWatched, openWatched, servedInChromium } from './served.mjs';
 
 const frame = 1000 / 60;
 
@@ -11,37 +11,15 @@ const served = servedInChromium();
 
 test('a timed light of one second after one second: black, the light, black, each on time',
   { timeout: 60000 }, async () => {
-    const context = await served.browser.newContext({ viewport: { width: 320, height: 480 } });
-    const page = await context.newPage();
-    const errors = [];
-    page.on('pageerror', (error) => errors.push(error.message));
-    // The settings as the page keeps them, and a look at the centre of the canvas at every
-    // frame, with the moment of each key and tone.
+    const { context, page, errors } = await openWatched(served,
+      { timedLightDelay: '1.0', timedLightLength: '1.0' });
+    // The moment of each key and tone.
     await page.addInitScript(() => {
-      localStorage.setItem('timedLightDelay', '1.0');
-      localStorage.setItem('timedLightLength', '1.0');
-      window.looks = [];
       window.keys = [];
       window.tones = [];
       document.addEventListener('keydown', () => window.keys.push(performance.now()), true);
-      const look = (now) => {
-        const canvas = document.getElementById('screen');
-        if (canvas && canvas.width >= 320) {
-          const s = canvas.width / 320;
-          const d = canvas.getContext('2d').getImageData(Math.floor(160 * s),
-            Math.floor(240 * s), 1, 1).data;
-          const state = d[0] > 200 && d[1] > 200 && d[2] < 60 ? 'lit'
-            : d[0] < 8 && d[1] < 8 && d[2] < 8 ? 'black' : 'other';
-          window.looks.push({ now, state });
-        }
-        requestAnimationFrame(look);
-      };
-      requestAnimationFrame(look);
     });
-    await page.goto(served.origin, { waitUntil: 'commit' });
-    await page.waitForFunction(() => window.looks.length && window.looks.at(-1).state === 'lit',
-      null, { timeout: 20000, polling: 100 });
-    await page.waitForTimeout(1200); // past the launch fade
+    await launchWatched(page, served);
     // A first tap starts the page's sound, as browsers require; the light blinks under it.
     await page.mouse.click(160, 400);
     await page.waitForTimeout(1500);

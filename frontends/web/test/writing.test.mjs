@@ -4,7 +4,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import zlib from 'node:zlib';
-import { servedInChromium } from './served.mjs';
+import { launchWatched, openWatched, servedInChromium } from './served.mjs';
 
 const frame = 1000 / 60;
 
@@ -44,34 +44,9 @@ const served = servedInChromium();
 test('light writing: the line typed in the page\'s field, a picture from its file picker, ' +
   'and a pass that shows the picture a second after Space for a second',
 { timeout: 60000 }, async () => {
-  const context = await served.browser.newContext({ viewport: { width: 320, height: 480 } });
-  const page = await context.newPage();
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(error.message));
-  await page.addInitScript(() => {
-    localStorage.setItem('writingEnabled', 'true');
-    localStorage.setItem('timedLightDelay', '1.0');
-    localStorage.setItem('writingPassLength', '1.0');
-    window.looks = [];
-    const look = (now) => {
-      const canvas = document.getElementById('screen');
-      if (canvas && canvas.width >= 320) {
-        const s = canvas.width / 320;
-        const d = canvas.getContext('2d').getImageData(Math.floor(160 * s),
-          Math.floor(240 * s), 1, 1).data;
-        const state = d[0] < 60 && d[1] > 200 && d[2] > 200 ? 'cyan'
-          : d[0] > 200 && d[1] > 200 && d[2] < 60 ? 'lit'
-          : d[0] < 8 && d[1] < 8 && d[2] < 8 ? 'black' : 'other';
-        window.looks.push({ now, state });
-      }
-      requestAnimationFrame(look);
-    };
-    requestAnimationFrame(look);
-  });
-  await page.goto(served.origin, { waitUntil: 'commit' });
-  await page.waitForFunction(() => window.looks.length && window.looks.at(-1).state === 'lit',
-    null, { timeout: 20000, polling: 100 });
-  await page.waitForTimeout(1200); // past the launch fade
+  const { context, page, errors } = await openWatched(served,
+    { writingEnabled: 'true', timedLightDelay: '1.0', writingPassLength: '1.0' });
+  await launchWatched(page, served);
 
   // The settings, scrolled down to the light writing button, then its section.
   await page.mouse.click(303, 465);
