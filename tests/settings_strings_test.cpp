@@ -5,6 +5,7 @@
 #include "frontends/web/LocalStorageSettingsStore.h"
 #include "frontends/web/StoredValue.h"
 #include "platform/FileSettingsStore.h"
+#include "tests/MapStorage.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,8 @@
 
 namespace nocturo {
 namespace {
+
+using nocturo::testing::MapStorage;
 
 TEST(StoredStrings, AreKeptAsUtf8OfAtMost200Characters) {
     EXPECT_EQ(storedString("Licht \xC3\xA9t\xC3\xA9 \xF0\x9F\x8C\x9F"),
@@ -78,20 +81,6 @@ TEST(StoredStrings, SurviveARestartInTheSettingsFile) {
     EXPECT_EQ(edited.stringForKey("list"), std::nullopt);
     std::filesystem::remove(path);
 }
-
-class MapStorage : public LocalStorageSettingsStore::Storage {
-public:
-    std::optional<std::string> get(const std::string& key) const override {
-        auto it = entries.find(key);
-        return it == entries.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-    bool set(const std::string& key, const std::string& text) override {
-        entries[key] = text;
-        return true;
-    }
-    void remove(const std::string& key) override { entries.erase(key); }
-    std::map<std::string, std::string> entries;
-};
 
 TEST(StoredStrings, SurviveAReloadInTheBrowsersStorage) {
     MapStorage storage;

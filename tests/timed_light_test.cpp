@@ -4,6 +4,7 @@
 #include "frontends/web/LocalStorageSettingsStore.h"
 #include "platform/FileSettingsStore.h"
 #include "tests/AppFixture.h"
+#include "tests/MapStorage.h"
 #include "timed/TimedLight.h"
 
 #include <filesystem>
@@ -239,22 +240,8 @@ TEST(TimedLightSettings, SurviveARestartInTheSettingsFile) {
     std::filesystem::remove_all(dir);
 }
 
-class EntryStorage : public LocalStorageSettingsStore::Storage {
-public:
-    std::optional<std::string> get(const std::string& key) const override {
-        auto it = entries.find(key);
-        return it == entries.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-    bool set(const std::string& key, const std::string& text) override {
-        entries[key] = text;
-        return true;
-    }
-    void remove(const std::string& key) override { entries.erase(key); }
-    std::map<std::string, std::string> entries;
-};
-
 TEST(TimedLightSettings, SurviveARestartInTheBrowsersStorage) {
-    EntryStorage storage;
+    MapStorage storage;
     {
         LocalStorageSettingsStore store(storage, settingsKeys());
         changeTheTimedSettings(store);

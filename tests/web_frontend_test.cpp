@@ -4,6 +4,7 @@
 #include "frontends/web/LocalStorageSettingsStore.h"
 #include "frontends/web/StoredValue.h"
 #include "frontends/web/WebApp.h"
+#include "tests/MapStorage.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -84,26 +85,6 @@ TEST(StoredValue, AFloatThatIsNotFiniteHasNoText) {
 }
 
 // ---- LocalStorageSettingsStore
-
-class MapStorage : public LocalStorageSettingsStore::Storage {
-public:
-    std::optional<std::string> get(const std::string& key) const override {
-        auto it = entries.find(key);
-        if (it == entries.end())
-            return std::nullopt;
-        return it->second;
-    }
-    bool set(const std::string& key, const std::string& text) override {
-        if (refuse)
-            return false;
-        entries[key] = text;
-        return true;
-    }
-    void remove(const std::string& key) override { entries.erase(key); }
-
-    std::map<std::string, std::string> entries;
-    bool refuse = false;
-};
 
 TEST(LocalStorageSettingsStore, ReadsTheGivenKeysAndDropsUnusableValues) {
     MapStorage storage;
