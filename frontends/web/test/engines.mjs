@@ -78,6 +78,22 @@ async function virtualDisplay() {
   };
 }
 
+// A page of playwright or puppeteer, which share these calls, as an engine gives it; a load is
+// done at `waitUntil`.
+function drivenPage(page, waitUntil, close) {
+  return {
+    open: (url) => page.goto(url, { waitUntil }),
+    reload: () => page.reload({ waitUntil }),
+    evaluate: (fn, arg) => page.evaluate(fn, arg),
+    pointer: async (kind, x, y) => {
+      await page.mouse.move(x, y);
+      if (kind === 'down') await page.mouse.down();
+      if (kind === 'up') await page.mouse.up();
+    },
+    close,
+  };
+}
+
 export const chromium = {
   name: 'Chromium',
   async start() {
@@ -90,17 +106,7 @@ export const chromium = {
     });
     const context = await browser.newContext({ viewport });
     const page = await context.newPage();
-    return {
-      open: (url) => page.goto(url, { waitUntil: 'commit' }),
-      reload: () => page.reload({ waitUntil: 'commit' }),
-      evaluate: (fn, arg) => page.evaluate(fn, arg),
-      pointer: async (kind, x, y) => {
-        await page.mouse.move(x, y);
-        if (kind === 'down') await page.mouse.down();
-        if (kind === 'up') await page.mouse.up();
-      },
-      close: () => browser.close(),
-    };
+    return drivenPage(page, 'commit', () => browser.close());
   },
 };
 
@@ -172,17 +178,7 @@ export const firefox = {
     });
     const page = await browser.newPage();
     await page.setViewport(viewport);
-    return {
-      open: (url) => page.goto(url, { waitUntil: 'domcontentloaded' }),
-      reload: () => page.reload({ waitUntil: 'domcontentloaded' }),
-      evaluate: (fn, arg) => page.evaluate(fn, arg),
-      pointer: async (kind, x, y) => {
-        await page.mouse.move(x, y);
-        if (kind === 'down') await page.mouse.down();
-        if (kind === 'up') await page.mouse.up();
-      },
-      close: () => browser.close(),
-    };
+    return drivenPage(page, 'domcontentloaded', () => browser.close());
   },
 };
 
