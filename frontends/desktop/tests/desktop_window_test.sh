@@ -201,6 +201,20 @@ app=""
 # frame after its time, and a busy machine may hand that frame to the screen a frame later),
 # unless the build under test says otherwise.
 tolerance=${NOCTURO_TIMING_TOLERANCE:-0.0334}
+# on_time FILE FIRST THIRD: the centre, as `probe watch` wrote it, showed FIRST (anything, when
+# empty), black, THIRD a second later and black a second after that, each within the tolerance.
+on_time() {
+    awk -v frame="$tolerance" -v first="$2" -v third="$3" '
+        { after[NR] = $1; by[NR] = $2; s[NR] = $3 }
+        END {
+            if (NR != 4 || (first != "" && s[1] != first) || s[2] != "black" || s[3] != third ||
+                s[4] != "black")
+                exit 1
+            for (i = 3; i <= 4; ++i)
+                if (after[i] - by[i - 1] < 1 - frame || by[i] - after[i - 1] > 1 + frame)
+                    exit 1
+        }' "$1"
+}
 timed="$work/timed.json"
 printf '{"timedLightDelay": 1.0, "timedLightLength": 1.0}\n' >"$timed"
 start --settings "$timed"
@@ -212,15 +226,7 @@ sleep 0.3
 xdotool windowfocus --sync "$window" key space
 wait "$watcher"
 check "timed light: lit, black, lit a second later, black a second after, on time" \
-    awk -v frame="$tolerance" '
-        { after[NR] = $1; by[NR] = $2; s[NR] = $3 }
-        END {
-            if (NR != 4 || s[1] != "lit" || s[2] != "black" || s[3] != "lit" || s[4] != "black")
-                exit 1
-            for (i = 3; i <= 4; ++i)
-                if (after[i] - by[i - 1] < 1 - frame || by[i] - after[i - 1] > 1 + frame)
-                    exit 1
-        }' "$out/timed-light.txt"
+    on_time "$out/timed-light.txt" lit lit
 cat "$out/timed-light.txt"
 quit
 
@@ -246,15 +252,7 @@ pass_plays() { # pass_plays R G B NAME: the pass after Space shows the colour at
     check "light writing: the centre shows the $4 picture during the pass" is_colour 160 240 "$1" "$2" "$3"
     wait "$watcher"
     check "light writing: black, the $4 pass a second later, black a second after, on time" \
-        awk -v frame="$tolerance" '
-            { after[NR] = $1; by[NR] = $2; s[NR] = $3 }
-            END {
-                if (NR != 4 || s[2] != "black" || s[3] != "other" || s[4] != "black")
-                    exit 1
-                for (i = 3; i <= 4; ++i)
-                    if (after[i] - by[i - 1] < 1 - frame || by[i] - after[i - 1] > 1 + frame)
-                        exit 1
-            }' "$out/pass-$4.txt"
+        on_time "$out/pass-$4.txt" "" other
     cat "$out/pass-$4.txt"
 }
 start --settings "$writing"
