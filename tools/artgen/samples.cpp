@@ -110,6 +110,12 @@ std::vector<Path> carStrokes() {
     };
 }
 
+// The dot strip sample's scene and the curve it is swept along.
+const Landscape dotStripLand{0.88f, 28.0f, 5.2f, 31u};
+Path dotStripSweep() {
+    return bezierPath({-60.0f, 560.0f}, {320.0f, 260.0f}, {600.0f, 940.0f}, {1020.0f, 560.0f});
+}
+
 } // namespace
 
 #ifndef NOCTURO_ARTGEN_SIMULATOR
@@ -198,11 +204,9 @@ Canvas rainbowSample() {
 }
 
 Canvas dotStripSample() {
-    const Landscape land{0.88f, 28.0f, 5.2f, 31u};
     Canvas light = lightLayer();
     // The strip swept along a curve: each hole leaves its own dotted line.
-    const Path sweep =
-        bezierPath({-60.0f, 560.0f}, {320.0f, 260.0f}, {600.0f, 940.0f}, {1020.0f, 560.0f});
+    const Path sweep = dotStripSweep();
     const int lines = 6;
     const float gap = 46.0f;
     GlowStyle dot;
@@ -218,7 +222,7 @@ Canvas dotStripSample() {
             strokeGlow(light, {{std::floor(p.x) + 0.5f, std::floor(p.y) + 0.5f}}, dot, colour);
         }
     }
-    return photograph(land, light);
+    return photograph(dotStripLand, light);
 }
 
 #else
@@ -268,12 +272,10 @@ Canvas rainbowSample() {
 }
 
 Canvas dotStripSample() {
-    const Landscape land{0.88f, 28.0f, 5.2f, 31u};
     Canvas light = lightLayer();
     // A wide white spot behind the dot strip, swept along a curve: each hole leaves its own
     // line.
-    const Path sweep =
-        bezierPath({-60.0f, 560.0f}, {320.0f, 260.0f}, {600.0f, 940.0f}, {1020.0f, 560.0f});
+    const Path sweep = dotStripSweep();
     addTrail(light, {{{"lightMode", 0},
                       {"colorIndex", 5},
                       {"spotWidth", 320},
@@ -283,7 +285,7 @@ Canvas dotStripSample() {
                      0.5f,
                      0.0f,
                      2.0f});
-    return photograph(land, light);
+    return photograph(dotStripLand, light);
 }
 
 #endif
