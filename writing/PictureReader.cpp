@@ -111,7 +111,7 @@ struct PngChunks {
 };
 
 PngChunks pngChunks(std::span<const std::uint8_t> bytes) {
-    constexpr std::size_t signature = 8, frame = 12; // a chunk's length, type and CRC
+    constexpr std::size_t signature = sizeof pngStart, frame = 12; // a chunk's length, type, CRC
     PngChunks chunks;
     // Any file with the signature: the decoder also takes one whose header chunk follows
     // others (a CgBI chunk, for one), whose size pngSize does not read.

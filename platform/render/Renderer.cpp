@@ -509,13 +509,12 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     };
     // Pixels [x0, x1) of row y, which the view covers whole: bilinear in fixed point. Most of
     // them, even in a run with detail, sample one colour.
-    const std::uint8_t* const snapBase = snap.pixels.pixels.data();
-    const auto snapStride = static_cast<std::size_t>(snap.pixels.width) * 4;
-    auto wholePixels = [&, first = source.y0, last = source.y1 - 1](int x0, int x1, int y) {
+    auto wholePixels = [&](int x0, int x1, int y) {
         // In locals, which the stores to the frame cannot alias.
         const double centre = cy, sy = y + 0.5 - cy;
-        const std::uint8_t* const pixels = snapBase;
-        const std::size_t stride = snapStride;
+        const int first = source.y0, last = source.y1 - 1;
+        const std::uint8_t* const pixels = snap.pixels.pixels.data();
+        const std::size_t stride = snap.pixels.stride();
         const Column* c = &column(x0);
         std::uint8_t* out = target.at(x0, y);
         for (int x = x0; x < x1; ++x, ++c, out += 4) {
