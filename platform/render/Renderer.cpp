@@ -12,10 +12,12 @@
 #include "platform/render/Blend.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <numbers>
+#include <type_traits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -370,7 +372,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     }
 
     const bool firstHalf = progress < 0.5;
-    const Snapshot& snap = snapshot(painter, item, firstHalf);
+    Snapshot& snap = snapshot(painter, item, firstHalf);
     // Over an opaque view that covers the area whole, each row's black is written with it;
     // otherwise the view is blackened first, as its opacity and edges say.
     const bool ownBlack =
@@ -393,6 +395,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
                 blend::fillSpan(target.at(area.x0, y), area.width(), black);
         return;
     }
+    if (!(snap.runsOver == source))
+        snap.countRuns(source);
 
     // A point u from the axis, across the view, goes to depth z = -u sinA and shows at
     // u cosA * eye / (eye - z). Each screen column is traced back to its u and the column's
@@ -508,8 +512,9 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         return v;
     };
     // Pixels [x0, x1) of row y, which the view covers whole: bilinear in fixed point. Most of
-    // them, even in a run with detail, sample one colour.
-    auto wholePixels = [&](int x0, int x1, int y) {
+    // them, even where a region has detail, sample one colour. Where the rows they sample
+    // lie inside the snapshot, they need no clamping (`inside`).
+    auto wholePixels = [&](int x0, int x1, int y, auto inside) {
         // In locals, which the stores to the frame cannot alias.
         const double centre = cy, sy = y + 0.5 - cy;
         const int first = source.y0, last = source.y1 - 1;
@@ -520,10 +525,15 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         for (int x = x0; x < x1; ++x, ++c, out += 4) {
             const double fv = centre + sy * c->invS - 0.5;
             const int v0 = floorRow(fv);
-            const std::uint8_t* rowA =
-                pixels + static_cast<std::size_t>(std::clamp(v0, first, last)) * stride;
-            const std::uint8_t* rowB =
-                pixels + static_cast<std::size_t>(std::clamp(v0 + 1, first, last)) * stride;
+            const std::uint8_t* rowA;
+            const std::uint8_t* rowB;
+            if constexpr (decltype(inside)::value) {
+                rowA = pixels + static_cast<std::size_t>(v0) * stride;
+                rowB = rowA + stride;
+            } else {
+                rowA = pixels + static_cast<std::size_t>(std::clamp(v0, first, last)) * stride;
+                rowB = pixels + static_cast<std::size_t>(std::clamp(v0 + 1, first, last)) * stride;
+            }
             const auto a = static_cast<std::size_t>(c->ua) * 4,
                        b = static_cast<std::size_t>(c->ub) * 4;
             std::uint32_t p00, p10, p01, p11;
@@ -540,64 +550,144 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         }
     };
 
-    // Columns [x0, x1) of row y, all covered whole: where every source pixel they sample is one
-    // colour, that colour, exactly as the pixels would come out; halved until they are, down to
-    // 32 columns, below which sampling costs less than looking at the tiles again.
-    auto span = [&](auto& self, int x0, int x1, int y) -> void {
-        const Column& a = column(x0);
-        const Column& b = column(x1 - 1);
-        double sy = y + 0.5 - cy;
-        double va = cy + sy * a.invS - 0.5, vb = cy + sy * b.invS - 0.5;
-        auto row = [&](double fv) { return std::clamp(floorRow(fv), source.y0, source.y1 - 1); };
-        std::uint32_t colour = 0;
-        if (snap.uniform(a.ua, b.ub, row(std::min(va, vb)), row(std::max(va, vb) + 1.0), colour)) {
-            std::uint8_t rgba[4];
-            std::memcpy(rgba, &colour, 4);
-            blend::fillSpan(target.at(x0, y), x1 - x0, rgba);
-            return;
+    // The regions filled are mostly 4 to 32 pixels wide: sixteen pixels at a time, then four,
+    // then one.
+    auto fillRows = [&](int x0, int x1, int y0, int y1, std::uint32_t colour) {
+        std::uint32_t sixteen[16];
+        std::fill(std::begin(sixteen), std::end(sixteen), colour);
+        const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * 4;
+        for (int y = y0; y < y1; ++y) {
+            std::uint8_t* out = target.at(x0, y);
+            std::size_t i = 0;
+            for (; i + 64 <= bytes; i += 64)
+                std::memcpy(out + i, sixteen, 64);
+            for (; i + 16 <= bytes; i += 16)
+                std::memcpy(out + i, sixteen, 16);
+            for (; i < bytes; i += 4)
+                std::memcpy(out + i, &colour, 4);
         }
-        if (x1 - x0 > 32) {
-            int mid = x0 + (x1 - x0) / 2;
-            self(self, x0, mid, y);
-            self(self, mid, x1, y);
-            return;
-        }
-        wholePixels(x0, x1, y);
     };
 
-    for (int y = area.y0; y < area.y1; ++y) {
-        auto [reachA, reachB] =
-            interval(firstReach, lastReach + 1, nearRight ? lastReach : firstReach, [&](int x) {
-                const Column& c = column(x);
-                return y >= c.ya && y < c.yb;
-            });
-        if (reachA >= reachB)
-            reachA = reachB = area.x1;
-        auto [wholeA, wholeB] =
-            interval(firstWhole, lastWhole + 1, nearRight ? lastWhole : firstWhole, [&](int x) {
-                const Column& c = column(x);
-                return y >= c.fa && y <= c.fb;
-            });
-        if (wholeA >= wholeB)
-            wholeA = wholeB = reachB;
-        wholeA = std::clamp(wholeA, reachA, reachB);
-        wholeB = std::clamp(wholeB, wholeA, reachB);
-        if (ownBlack) {
-            blend::fillSpan(target.at(area.x0, y), reachA - area.x0, black);
-            blend::fillSpan(target.at(reachB, y), area.x1 - reachB, black);
+    // What is left to sample, row by row of a band: sampled along the rows, not region by
+    // region, the snapshot's rows are read as they lie in memory.
+    constexpr int band = 16;
+    struct Sampled {
+        int x0, x1;
+        bool inside;
+    };
+    std::array<std::vector<Sampled>, band> sampled;
+    int bandTop = area.y0;
+
+    // Pixels [x0, x1) by rows [y0, y1), all covered whole: where every block of the snapshot
+    // they sample is one colour, that colour, exactly as the pixels would come out; otherwise
+    // cut in four (in two where one side is short already), down to 4 x 4 pixels, which are
+    // sampled. The row a pixel samples only grows or only shrinks along a row of the screen and
+    // down a column, so those of the corners bound those of them all.
+    auto region = [&](auto& self, int x0, int x1, int y0, int y1) -> void {
+        const Column& a = column(x0);
+        const Column& b = column(x1 - 1);
+        const double top = y0 + 0.5 - cy, bottom = y1 - 1 + 0.5 - cy;
+        const auto [low, high] =
+            std::minmax({cy + top * a.invS - 0.5, cy + top * b.invS - 0.5,
+                         cy + bottom * a.invS - 0.5, cy + bottom * b.invS - 0.5});
+        const int lowRow = floorRow(low), highRow = floorRow(high);
+        const int first = source.y0, last = source.y1 - 1;
+        std::uint32_t colour = 0;
+        if (snap.uniform(a.ua, b.ua, std::clamp(lowRow, first, last),
+                         std::clamp(highRow, first, last), colour)) {
+            fillRows(x0, x1, y0, y1, colour);
+            return;
         }
-        for (int x = reachA; x < wholeA; ++x)
-            edgePixel(x, y);
-        for (int x = wholeB; x < reachB; ++x)
-            edgePixel(x, y);
-        for (int x = wholeA; x < wholeB; x += 128)
-            span(span, x, std::min(wholeB, x + 128), y);
+        const int w = x1 - x0, h = y1 - y0;
+        if (w <= 4 && h <= 4) {
+            const bool inside = lowRow >= first && highRow < last;
+            for (int y = y0; y < y1; ++y) {
+                std::vector<Sampled>& runs = sampled[static_cast<std::size_t>(y - bandTop)];
+                if (!runs.empty() && runs.back().x1 == x0 && runs.back().inside == inside)
+                    runs.back().x1 = x1;
+                else
+                    runs.push_back({x0, x1, inside});
+            }
+            return;
+        }
+        const int xm = w > 4 ? x0 + w / 2 : x1, ym = h > 4 ? y0 + h / 2 : y1;
+        self(self, x0, xm, y0, ym);
+        if (xm < x1)
+            self(self, xm, x1, y0, ym);
+        if (ym < y1) {
+            self(self, x0, xm, ym, y1);
+            if (xm < x1)
+                self(self, xm, x1, ym, y1);
+        }
+    };
+
+    // A band of rows at a time: the columns all its rows cover whole go by regions of the
+    // band's height, the rest of each row by itself.
+    for (int y0 = area.y0; y0 < area.y1; y0 += band) {
+        bandTop = y0;
+        const int y1 = std::min(area.y1, y0 + band);
+        int commonA = area.x0, commonB = area.x1;
+        int wholeA[band], wholeB[band];
+        for (int y = y0; y < y1; ++y) {
+            auto [reachA, reachB] =
+                interval(firstReach, lastReach + 1, nearRight ? lastReach : firstReach, [&](int x) {
+                    const Column& c = column(x);
+                    return y >= c.ya && y < c.yb;
+                });
+            if (reachA >= reachB)
+                reachA = reachB = area.x1;
+            auto [a, b] =
+                interval(firstWhole, lastWhole + 1, nearRight ? lastWhole : firstWhole, [&](int x) {
+                    const Column& c = column(x);
+                    return y >= c.fa && y <= c.fb;
+                });
+            if (a >= b)
+                a = b = reachB;
+            a = std::clamp(a, reachA, reachB);
+            b = std::clamp(b, a, reachB);
+            if (ownBlack) {
+                blend::fillSpan(target.at(area.x0, y), reachA - area.x0, black);
+                blend::fillSpan(target.at(reachB, y), area.x1 - reachB, black);
+            }
+            for (int x = reachA; x < a; ++x)
+                edgePixel(x, y);
+            for (int x = b; x < reachB; ++x)
+                edgePixel(x, y);
+            wholeA[y - y0] = a;
+            wholeB[y - y0] = b;
+            commonA = std::max(commonA, a);
+            commonB = std::min(commonB, b);
+        }
+        // Left of the common columns, the common columns, right of them: each row's pixels to
+        // sample come in order.
+        for (int y = y0; y < y1; ++y) {
+            const int a = wholeA[y - y0], b = wholeB[y - y0];
+            const int end = commonA < commonB ? std::min(b, commonA) : b;
+            if (a < end)
+                region(region, a, end, y, y + 1);
+        }
+        for (int x = commonA; x < commonB; x += 2 * band)
+            region(region, x, std::min(commonB, x + 2 * band), y0, y1);
+        for (int y = y0; y < y1; ++y) {
+            const int a = wholeA[y - y0], b = wholeB[y - y0];
+            if (commonA < commonB && commonB < b)
+                region(region, std::max(a, commonB), b, y, y + 1);
+        }
+        for (int y = y0; y < y1; ++y) {
+            std::vector<Sampled>& runs = sampled[static_cast<std::size_t>(y - y0)];
+            for (const Sampled& run : runs)
+                if (run.inside)
+                    wholePixels(run.x0, run.x1, y, std::true_type{});
+                else
+                    wholePixels(run.x0, run.x1, y, std::false_type{});
+            runs.clear();
+        }
     }
 }
 
 // The view under a flip as it is drawn without one, before or after the change, kept while
-// nothing on the screen changes, with the runs of one colour its tiles hold.
-const Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool before) {
+// nothing on the screen changes; the runs of one colour in it are counted when first needed.
+Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool before) {
     Snapshot& snap = snapshots_[before ? 0 : 1];
     const Framebuffer& target = painter.target();
     const PixelRect area = item.bounds;
@@ -638,52 +728,65 @@ const Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item,
     snap.area = area;
     snap.scale = painter.scale();
 
-    // Tile (tx, ty) holds pixels [8 tx, 8 tx + 9) by [8 ty, 8 ty + 9) of the area: with the
-    // next tile's first row and column, which bilinear sampling also reads.
-    snap.tilesWide = (target.width + Snapshot::tile - 1) / Snapshot::tile;
-    snap.tilesHigh = (target.height + Snapshot::tile - 1) / Snapshot::tile;
-    snap.colour.assign(static_cast<std::size_t>(snap.tilesWide) * snap.tilesHigh, 0);
-    snap.sameUntil.assign(snap.colour.size(), -1);
-    for (int ty = 0; ty < snap.tilesHigh; ++ty) {
-        for (int tx = snap.tilesWide - 1; tx >= 0; --tx) {
-            const std::size_t k = static_cast<std::size_t>(ty) * snap.tilesWide + tx;
-            PixelRect r = PixelRect{tx * Snapshot::tile, ty * Snapshot::tile,
-                                    tx * Snapshot::tile + Snapshot::tile + 1,
-                                    ty * Snapshot::tile + Snapshot::tile + 1}
-                              .intersection(area);
-            if (r.isEmpty())
-                continue;
-            std::uint32_t first;
-            std::memcpy(&first, snap.pixels.at(r.x0, r.y0), 4);
-            bool same = true;
-            for (int y = r.y0; y < r.y1 && same; ++y) {
-                const std::uint8_t* p = snap.pixels.at(r.x0, y);
-                for (int x = r.x0; x < r.x1; ++x, p += 4)
-                    same = same && std::memcmp(p, &first, 4) == 0;
-            }
-            if (!same)
-                continue;
-            snap.colour[k] = first;
-            snap.sameUntil[k] =
-                tx + 1 < snap.tilesWide && snap.sameUntil[k + 1] >= 0 && snap.colour[k + 1] == first
-                    ? snap.sameUntil[k + 1]
-                    : tx;
-        }
-    }
+    snap.runsOver = {};
     return snap;
 }
 
-bool Renderer::Snapshot::uniform(int x0, int x1, int y0, int y1, std::uint32_t& out) const {
-    if (x0 < 0 || y0 < 0 || x1 < x0 || y1 < y0)
-        return false;
-    const int tx0 = x0 / tile, tx1 = std::min(x1 / tile, tilesWide - 1);
-    const int ty0 = y0 / tile, ty1 = std::min(y1 / tile, tilesHigh - 1);
-    for (int ty = ty0; ty <= ty1; ++ty) {
-        const std::size_t k = static_cast<std::size_t>(ty) * tilesWide + tx0;
-        if (sameUntil[k] < tx1 || (ty > ty0 && colour[k] != out))
-            return false;
-        out = colour[k];
+void Renderer::Snapshot::countRuns(const PixelRect& over) {
+    runsOver = over;
+    const auto width = static_cast<std::size_t>(over.width());
+    runs.assign(width * static_cast<std::size_t>(over.height()), 0);
+    // From the bottom up: a block's run is one more than the run of the block below it.
+    const std::uint16_t* below = nullptr;
+    for (int y = over.y1 - 1; y >= over.y0; --y) {
+        const std::uint8_t* top = pixels.at(over.x0, y);
+        const std::uint8_t* bottom = pixels.at(over.x0, std::min(y + 1, over.y1 - 1));
+        std::uint16_t* row = runs.data() + static_cast<std::size_t>(y - over.y0) * width;
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::size_t right = std::min(x + 1, width - 1) * 4;
+            std::uint32_t p00, p10, p01, p11;
+            std::memcpy(&p00, top + x * 4, 4);
+            std::memcpy(&p10, top + right, 4);
+            std::memcpy(&p01, bottom + x * 4, 4);
+            std::memcpy(&p11, bottom + right, 4);
+            const bool same = ((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) == 0;
+            const int run = 1 + (below ? below[x] : 0);
+            row[x] = same ? static_cast<std::uint16_t>(std::min(run, int{longestRun})) : 0;
+        }
+        below = row;
     }
+}
+
+bool Renderer::Snapshot::uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const {
+    const auto width = static_cast<std::size_t>(runsOver.width());
+    const int needed = y1 - y0 + 1;
+    if (needed > longestRun)
+        return false;
+    const std::uint16_t* run = runs.data() + static_cast<std::size_t>(y0 - runsOver.y0) * width +
+                               static_cast<std::size_t>(x0 - runsOver.x0);
+    const int count = x1 - x0 + 1;
+    int x = 0;
+    // Blocks of one colour side by side share a column, as one above the other they share a
+    // row: runs that all reach row y1 are of one colour.
+#if defined(__SSE2__)
+    // Eight at a time, the last eight overlapping those before them.
+    if (count >= 8) {
+        const __m128i least = _mm_set1_epi16(static_cast<short>(needed));
+        for (;; x += 8) {
+            x = std::min(x, count - 8);
+            const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + x));
+            if (_mm_movemask_epi8(_mm_cmplt_epi16(eight, least)) != 0)
+                return false;
+            if (x + 8 >= count)
+                break;
+        }
+        x = count;
+    }
+#endif
+    for (; x < count; ++x)
+        if (run[x] < needed)
+            return false;
+    std::memcpy(&colour, pixels.at(x0, y0), 4);
     return true;
 }
 

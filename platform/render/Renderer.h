@@ -71,21 +71,22 @@ public:
 private:
     struct Item;
     using ItemList = std::vector<Item>;
-    // What a flip turns: the view drawn without the flip, and which of its 8 x 8 tiles (with
-    // the next tile's first row and column) are one colour, as runs along each row of tiles.
+    // What a flip turns: the view drawn without the flip, and, for each 2 x 2 block of its
+    // pixels that bilinear sampling reads (the block at (x, y) holding pixels x and x + 1 of
+    // rows y and y + 1, the last row and column standing in for those past the turned area),
+    // how many blocks from it down its column are each all one colour (0 where it is not).
     struct Snapshot {
-        static constexpr int tile = 4;
+        static constexpr std::uint16_t longestRun = 0x7fff; // for compares of signed 16 bits
         bool valid = false;
         const View* view = nullptr;
         PixelRect area;
         float scale = 0.0f;
         std::uint64_t stamp = 0; // of the views drawn into it and their revisions
         Framebuffer pixels;
-        int tilesWide = 0;
-        int tilesHigh = 0;
-        std::vector<std::uint32_t> colour;
-        std::vector<int> sameUntil; // the last tile of the run of one colour from here; -1: none
-        // Whether pixels [x0, x1] by [y0, y1] are all one colour, and which.
+        PixelRect runsOver; // the turned area the runs are counted over; empty: not yet
+        std::vector<std::uint16_t> runs;
+        void countRuns(const PixelRect& over);
+        // Whether the blocks [x0, x1] by [y0, y1] are all one colour, and which.
         bool uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const;
     };
 
@@ -97,7 +98,7 @@ private:
     void drawList(Painter& painter, ItemList& items);
     void drawLayer(Painter& painter, const Item& item, const std::vector<View*>& children);
     void drawTransition(Painter& painter, const Item& item);
-    const Snapshot& snapshot(Painter& painter, const Item& item, bool before);
+    Snapshot& snapshot(Painter& painter, const Item& item, bool before);
     void drawStatusBar(Painter& painter, const Window& window, const Application& application);
     Framebuffer& scratch(const Framebuffer& like);
     const Animation* activeTransition(const View& view) const;
