@@ -59,6 +59,7 @@ const Shot shots[] = {
     {"painting_spot_3_66x", painting, 3.66f},
     {"settings_1_25x", settings, 1.25f},
     {"settings_3_66x", settings, 3.66f},
+    {"flip_to_settings_late_3_66x", then(painting, {"press goToSettings:", "wait 0.55"}), 3.66f},
 };
 
 std::string goldenPath(const std::string& name) {

@@ -550,21 +550,31 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         }
     };
 
-    // The regions filled are mostly 4 to 32 pixels wide: sixteen pixels at a time, then four,
-    // then one.
+    // The regions filled are mostly 4 to 32 pixels wide: four pixels a store where the
+    // processor has 16-byte stores, four stores a turn, then one pixel at a time.
     auto fillRows = [&](int x0, int x1, int y0, int y1, std::uint32_t colour) {
-        std::uint32_t sixteen[16];
-        std::fill(std::begin(sixteen), std::end(sixteen), colour);
-        const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * 4;
-        for (int y = y0; y < y1; ++y) {
-            std::uint8_t* out = target.at(x0, y);
-            std::size_t i = 0;
-            for (; i + 64 <= bytes; i += 64)
-                std::memcpy(out + i, sixteen, 64);
-            for (; i + 16 <= bytes; i += 16)
-                std::memcpy(out + i, sixteen, 16);
-            for (; i < bytes; i += 4)
-                std::memcpy(out + i, &colour, 4);
+        const int width = x1 - x0;
+        const std::size_t stride = target.stride();
+        std::uint8_t* row = target.at(x0, y0);
+        for (int y = y0; y < y1; ++y, row += stride) {
+            int i = 0;
+#if defined(__SSE2__)
+            const __m128i four = _mm_set1_epi32(static_cast<int>(colour));
+            auto store = [&](int at) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(row + static_cast<std::size_t>(at) * 4),
+                                 four);
+            };
+            for (; i + 16 <= width; i += 16) {
+                store(i);
+                store(i + 4);
+                store(i + 8);
+                store(i + 12);
+            }
+            for (; i + 4 <= width; i += 4)
+                store(i);
+#endif
+            for (; i < width; ++i)
+                std::memcpy(row + static_cast<std::size_t>(i) * 4, &colour, 4);
         }
     };
 
@@ -586,10 +596,10 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     auto region = [&](auto& self, int x0, int x1, int y0, int y1) -> void {
         const Column& a = column(x0);
         const Column& b = column(x1 - 1);
+        // The top row samples above the bottom row in every column.
         const double top = y0 + 0.5 - cy, bottom = y1 - 1 + 0.5 - cy;
-        const auto [low, high] =
-            std::minmax({cy + top * a.invS - 0.5, cy + top * b.invS - 0.5,
-                         cy + bottom * a.invS - 0.5, cy + bottom * b.invS - 0.5});
+        const double low = std::min(cy + top * a.invS - 0.5, cy + top * b.invS - 0.5);
+        const double high = std::max(cy + bottom * a.invS - 0.5, cy + bottom * b.invS - 0.5);
         const int lowRow = floorRow(low), highRow = floorRow(high);
         const int first = source.y0, last = source.y1 - 1;
         std::uint32_t colour = 0;
@@ -760,7 +770,7 @@ void Renderer::Snapshot::countRuns(const PixelRect& over) {
 bool Renderer::Snapshot::uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const {
     const auto width = static_cast<std::size_t>(runsOver.width());
     const int needed = y1 - y0 + 1;
-    if (needed > longestRun)
+    if (x1 < x0 || needed < 1 || needed > longestRun)
         return false;
     const std::uint16_t* run = runs.data() + static_cast<std::size_t>(y0 - runsOver.y0) * width +
                                static_cast<std::size_t>(x0 - runsOver.x0);
