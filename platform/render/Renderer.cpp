@@ -747,11 +747,11 @@ void Renderer::Snapshot::countRuns(const PixelRect& over) {
     const auto width = static_cast<std::size_t>(over.width());
     runs.assign(width * static_cast<std::size_t>(over.height()), 0);
     // From the bottom up: a block's run is one more than the run of the block below it.
-    const std::uint16_t* below = nullptr;
+    const std::uint8_t* below = nullptr;
     for (int y = over.y1 - 1; y >= over.y0; --y) {
         const std::uint8_t* top = pixels.at(over.x0, y);
         const std::uint8_t* bottom = pixels.at(over.x0, std::min(y + 1, over.y1 - 1));
-        std::uint16_t* row = runs.data() + static_cast<std::size_t>(y - over.y0) * width;
+        std::uint8_t* row = runs.data() + static_cast<std::size_t>(y - over.y0) * width;
         for (std::size_t x = 0; x < width; ++x) {
             const std::size_t right = std::min(x + 1, width - 1) * 4;
             std::uint32_t p00, p10, p01, p11;
@@ -761,7 +761,7 @@ void Renderer::Snapshot::countRuns(const PixelRect& over) {
             std::memcpy(&p11, bottom + right, 4);
             const bool same = ((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) == 0;
             const int run = 1 + (below ? below[x] : 0);
-            row[x] = same ? static_cast<std::uint16_t>(std::min(run, int{longestRun})) : 0;
+            row[x] = same ? static_cast<std::uint8_t>(std::min(run, int{longestRun})) : 0;
         }
         below = row;
     }
@@ -772,22 +772,22 @@ bool Renderer::Snapshot::uniform(int x0, int x1, int y0, int y1, std::uint32_t& 
     const int needed = y1 - y0 + 1;
     if (x1 < x0 || needed < 1 || needed > longestRun)
         return false;
-    const std::uint16_t* run = runs.data() + static_cast<std::size_t>(y0 - runsOver.y0) * width +
-                               static_cast<std::size_t>(x0 - runsOver.x0);
+    const std::uint8_t* run = runs.data() + static_cast<std::size_t>(y0 - runsOver.y0) * width +
+                              static_cast<std::size_t>(x0 - runsOver.x0);
     const int count = x1 - x0 + 1;
     int x = 0;
     // Blocks of one colour side by side share a column, as one above the other they share a
     // row: runs that all reach row y1 are of one colour.
 #if defined(__SSE2__)
-    // Eight at a time, the last eight overlapping those before them.
-    if (count >= 8) {
-        const __m128i least = _mm_set1_epi16(static_cast<short>(needed));
-        for (;; x += 8) {
-            x = std::min(x, count - 8);
-            const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + x));
-            if (_mm_movemask_epi8(_mm_cmplt_epi16(eight, least)) != 0)
+    // Sixteen at a time, the last sixteen overlapping those before them.
+    if (count >= 16) {
+        const __m128i least = _mm_set1_epi8(static_cast<char>(needed));
+        for (;; x += 16) {
+            x = std::min(x, count - 16);
+            const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + x));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(sixteen, least), least)) != 0xffff)
                 return false;
-            if (x + 8 >= count)
+            if (x + 16 >= count)
                 break;
         }
         x = count;

@@ -76,7 +76,7 @@ private:
     // rows y and y + 1, the last row and column standing in for those past the turned area),
     // how many blocks from it down its column are each all one colour (0 where it is not).
     struct Snapshot {
-        static constexpr std::uint16_t longestRun = 0x7fff; // for compares of signed 16 bits
+        static constexpr std::uint8_t longestRun = 255; // longer runs count as this long
         bool valid = false;
         const View* view = nullptr;
         PixelRect area;
@@ -84,7 +84,7 @@ private:
         std::uint64_t stamp = 0; // of the views drawn into it and their revisions
         Framebuffer pixels;
         PixelRect runsOver; // the turned area the runs are counted over; empty: not yet
-        std::vector<std::uint16_t> runs;
+        std::vector<std::uint8_t> runs;
         void countRuns(const PixelRect& over);
         // Whether the blocks [x0, x1] by [y0, y1] are all one colour, and which.
         bool uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const;
