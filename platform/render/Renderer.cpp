@@ -765,6 +765,15 @@ void Renderer::Snapshot::countRuns(const PixelRect& over) {
         }
         below = row;
     }
+    // Every eighth pixel of every eighth row, a table small enough to stay in the cache: most
+    // regions of one colour hold one of these pixels, whose colour is then theirs.
+    gridWide = (over.x1 + 7) / 8;
+    grid.assign(static_cast<std::size_t>(gridWide) * static_cast<std::size_t>((over.y1 + 7) / 8),
+                0);
+    for (int y = (over.y0 + 7) / 8 * 8; y < over.y1; y += 8)
+        for (int x = (over.x0 + 7) / 8 * 8; x < over.x1; x += 8)
+            std::memcpy(&grid[static_cast<std::size_t>(y / 8) * gridWide + x / 8], pixels.at(x, y),
+                        4);
 }
 
 bool Renderer::Snapshot::uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const {
@@ -796,7 +805,11 @@ bool Renderer::Snapshot::uniform(int x0, int x1, int y0, int y1, std::uint32_t& 
     for (; x < count; ++x)
         if (run[x] < needed)
             return false;
-    std::memcpy(&colour, pixels.at(x0, y0), 4);
+    const int gx = (x0 + 7) / 8, gy = (y0 + 7) / 8;
+    if (gx * 8 <= x1 && gy * 8 <= y1)
+        colour = grid[static_cast<std::size_t>(gy) * gridWide + gx];
+    else
+        std::memcpy(&colour, pixels.at(x0, y0), 4);
     return true;
 }
 

@@ -85,6 +85,8 @@ private:
         Framebuffer pixels;
         PixelRect runsOver; // the turned area the runs are counted over; empty: not yet
         std::vector<std::uint8_t> runs;
+        std::vector<std::uint32_t> grid; // pixels (8 i, 8 j) of the turned area
+        int gridWide = 0;
         void countRuns(const PixelRect& over);
         // Whether the blocks [x0, x1] by [y0, y1] are all one colour, and which.
         bool uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const;
