@@ -43,10 +43,12 @@ test('a timed light of one second after one second: black, the light, black, eac
       `what the centre showed: ${JSON.stringify(changes)}`);
     const [dark, light, end] = changes.map((c) => c.now);
     assert.ok(dark - key <= 2 * frame, `black ${dark - key} ms after the key`);
-    assert.ok(Math.abs(light - dark - 1000) <= frame, `the countdown lasted ${light - dark} ms`);
-    assert.ok(Math.abs(end - light - 1000) <= frame, `the light lasted ${end - light} ms`);
+    // Within a frame, give or take the half millisecond to which the page's clock is read.
+    const onTime = frame + 0.5;
+    assert.ok(Math.abs(light - dark - 1000) <= onTime, `the countdown lasted ${light - dark} ms`);
+    assert.ok(Math.abs(end - light - 1000) <= onTime, `the light lasted ${end - light} ms`);
     assert.deepEqual(tones.map((t) => t.kind), [1, 2]);
-    assert.ok(Math.abs(tones[1].now - tones[0].now - 1000) <= frame);
+    assert.ok(Math.abs(tones[1].now - tones[0].now - 1000) <= onTime);
     assert.deepEqual(errors, []);
     await context.close();
   });
