@@ -6,6 +6,9 @@
 
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace nocturo::blend {
 
@@ -19,15 +22,36 @@ constexpr std::uint8_t toByte(float v) {
     return v <= 0.0f ? 0 : v >= 1.0f ? 255 : static_cast<std::uint8_t>(v * 255.0f + 0.5f);
 }
 
-// One colour over `count` pixels; long spans sixteen pixels a store.
+// One colour over `count` pixels, four pixels a store, so that short spans (a flip fills many
+// of 4 to 32 pixels) take wide stores too; then one pixel at a time.
 inline void fillSpan(std::uint8_t* p, int count, const std::uint8_t rgba[4]) {
     int i = 0;
-    if (count >= 32) {
+    if (count >= 4) {
+#if defined(__SSE2__)
+        std::uint32_t colour;
+        std::memcpy(&colour, rgba, 4);
+        const __m128i four = _mm_set1_epi32(static_cast<int>(colour));
+        auto store = [&](int at) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + static_cast<std::size_t>(at) * 4),
+                             four);
+        };
+        for (; i + 16 <= count; i += 16) {
+            store(i);
+            store(i + 4);
+            store(i + 8);
+            store(i + 12);
+        }
+        for (; i + 4 <= count; i += 4)
+            store(i);
+#else
         std::uint8_t pattern[64];
         for (int k = 0; k < 16; ++k)
             std::memcpy(pattern + k * 4, rgba, 4);
         for (; i + 16 <= count; i += 16)
             std::memcpy(p + static_cast<std::size_t>(i) * 4, pattern, 64);
+        for (; i + 4 <= count; i += 4)
+            std::memcpy(p + static_cast<std::size_t>(i) * 4, pattern, 16);
+#endif
     }
     for (; i < count; ++i)
         std::memcpy(p + static_cast<std::size_t>(i) * 4, rgba, 4);

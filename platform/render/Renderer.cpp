@@ -550,34 +550,6 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         }
     };
 
-    // The regions filled are mostly 4 to 32 pixels wide: four pixels a store where the
-    // processor has 16-byte stores, four stores a turn, then one pixel at a time.
-    auto fillRows = [&](int x0, int x1, int y0, int y1, std::uint32_t colour) {
-        const int width = x1 - x0;
-        const std::size_t stride = target.stride();
-        std::uint8_t* row = target.at(x0, y0);
-        for (int y = y0; y < y1; ++y, row += stride) {
-            int i = 0;
-#if defined(__SSE2__)
-            const __m128i four = _mm_set1_epi32(static_cast<int>(colour));
-            auto store = [&](int at) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(row + static_cast<std::size_t>(at) * 4),
-                                 four);
-            };
-            for (; i + 16 <= width; i += 16) {
-                store(i);
-                store(i + 4);
-                store(i + 8);
-                store(i + 12);
-            }
-            for (; i + 4 <= width; i += 4)
-                store(i);
-#endif
-            for (; i < width; ++i)
-                std::memcpy(row + static_cast<std::size_t>(i) * 4, &colour, 4);
-        }
-    };
-
     // What is left to sample, row by row of a band: sampled along the rows, not region by
     // region, the snapshot's rows are read as they lie in memory.
     constexpr int band = 16;
@@ -605,7 +577,11 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         std::uint32_t colour = 0;
         if (snap.uniform(a.ua, b.ua, std::clamp(lowRow, first, last),
                          std::clamp(highRow, first, last), colour)) {
-            fillRows(x0, x1, y0, y1, colour);
+            std::uint8_t rgba[4];
+            std::memcpy(rgba, &colour, 4);
+            std::uint8_t* row = target.at(x0, y0);
+            for (int y = y0; y < y1; ++y, row += target.stride())
+                blend::fillSpan(row, x1 - x0, rgba);
             return;
         }
         const int w = x1 - x0, h = y1 - y0;
