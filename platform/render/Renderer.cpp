@@ -511,19 +511,23 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         int v = static_cast<int>(fv + 1.0) - 1;
         return v;
     };
+    // The snapshot row, with its fraction, that a pixel sy rows below the centre samples in a
+    // column whose height scale is 1 / invS. The regions bound their pixels' rows with it too,
+    // so that their bounds are exact.
+    auto sampledRow = [centre = cy](double sy, double invS) { return centre + sy * invS - 0.5; };
     // Pixels [x0, x1) of row y, which the view covers whole: bilinear in fixed point. Most of
     // them, even where a region has detail, sample one colour. Where the rows they sample
     // lie inside the snapshot, they need no clamping (`inside`).
     auto wholePixels = [&](int x0, int x1, int y, auto inside) {
         // In locals, which the stores to the frame cannot alias.
-        const double centre = cy, sy = y + 0.5 - cy;
+        const double sy = y + 0.5 - cy;
         const int first = source.y0, last = source.y1 - 1;
         const std::uint8_t* const pixels = snap.pixels.pixels.data();
         const std::size_t stride = snap.pixels.stride();
         const Column* c = &column(x0);
         std::uint8_t* out = target.at(x0, y);
         for (int x = x0; x < x1; ++x, ++c, out += 4) {
-            const double fv = centre + sy * c->invS - 0.5;
+            const double fv = sampledRow(sy, c->invS);
             const int v0 = floorRow(fv);
             const std::uint8_t* rowA;
             const std::uint8_t* rowB;
@@ -570,8 +574,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         const Column& b = column(x1 - 1);
         // The top row samples above the bottom row in every column.
         const double top = y0 + 0.5 - cy, bottom = y1 - 1 + 0.5 - cy;
-        const double low = std::min(cy + top * a.invS - 0.5, cy + top * b.invS - 0.5);
-        const double high = std::max(cy + bottom * a.invS - 0.5, cy + bottom * b.invS - 0.5);
+        const double low = std::min(sampledRow(top, a.invS), sampledRow(top, b.invS));
+        const double high = std::max(sampledRow(bottom, a.invS), sampledRow(bottom, b.invS));
         const int lowRow = floorRow(low), highRow = floorRow(high);
         const int first = source.y0, last = source.y1 - 1;
         std::uint32_t colour = 0;
