@@ -6,7 +6,9 @@
 //   Firefox   /usr/bin/firefox-esr (FIREFOX), through puppeteer-core over WebDriver BiDi
 // start() resolves to a browser, or throws with the reason the engine cannot start here. A
 // browser's page: open(url), reload(), evaluate(fn, arg) (fn runs in the page), pointer(kind,
-// x, y) at page coordinates with kind 'down', 'move' or 'up', close().
+// x, y) at page coordinates with kind 'down', 'move' or 'up', close(). An engine whose driver
+// may give up a page at random has lost(error), which tells such an error from any other, and
+// its page has log(), the last of what the engine printed.
 import { spawn } from 'node:child_process';
 import { access, constants } from 'node:fs/promises';
 import { createServer } from 'node:net';
@@ -112,6 +114,10 @@ export const chromium = {
 
 export const webkit = {
   name: 'WebKit',
+  // On a loaded machine the driver now and then finds the page unresponsive while it runs a
+  // script, answers that it could not parse the script's result, and deletes the session.
+  lost: (error) => error?.name === 'NoSuchSessionError' ||
+    /page crash or hang|Could not parse script result/.test(error?.message ?? ''),
   async start() {
     const driverFile = await executable(process.env.WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver',
       'WebKitWebDriver (webkit2gtk-driver)');
@@ -157,6 +163,7 @@ export const webkit = {
         if (kind === 'up') actions = actions.release();
         await actions.perform();
       },
+      log: () => driver.errors(),
       close: async () => {
         await session.quit().catch(() => {});
         await driver.close();

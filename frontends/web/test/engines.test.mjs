@@ -1,7 +1,8 @@
 // One visit to the built site on each engine a phone's browser may have (engines.mjs): the
 // launch to the lit spot, a touch that turns the light off and on, a setting kept over a
 // reload, and a reload with the server gone. An engine that cannot start on this machine is
-// reported as skipped, with the reason, under its own name.
+// reported as skipped, with the reason, under its own name. A step whose page the engine's
+// driver gave up (engine.lost) is taken once more in a new browser, and the output says so.
 //   node --test engines.test.mjs       (NOCTURO_SITE as for e2e.test.mjs)
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -79,19 +80,32 @@ for (const engine of engines) {
       await server?.close();
     });
 
+    const launch = async () => {
+      await page.open(`http://127.0.0.1:${server.port}/`);
+      await waitForColour(page, centre, yellow, 60000);
+    };
+
     // Each test runs only when the engine runs; otherwise it says why it was skipped.
-    const visit = (name, body) => test(name, { timeout: 120000 }, async (t) => {
+    const visit = (name, body) => test(name, { timeout: 300000 }, async (t) => {
       if (!page) {
         t.skip(unavailable);
         return;
       }
-      await body(t);
+      try {
+        await body(t);
+      } catch (error) {
+        if (!engine.lost?.(error)) throw error;
+        const printed = page.log?.().split('\n').slice(-5).join(' | ') || 'nothing';
+        t.diagnostic(`${engine.name} gave up its page (${error.message.split('\n')[0]}; ` +
+          `it printed: ${printed}); this step is taken again in a new browser`);
+        await page.close().catch(() => {});
+        page = await engine.start();
+        await launch();
+        await body(t);
+      }
     });
 
-    visit('the page launches to the lit spot', async () => {
-      await page.open(`http://127.0.0.1:${server.port}/`);
-      await waitForColour(page, centre, yellow, 60000);
-    });
+    visit('the page launches to the lit spot', launch);
 
     visit('a touch turns the light off and its lift on again', async () => {
       const p = await toPage(page, centre);
