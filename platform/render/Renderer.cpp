@@ -12,12 +12,11 @@
 #include "platform/render/Blend.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <numbers>
-#include <type_traits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -512,165 +511,132 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         return v;
     };
     // The snapshot row, with its fraction, that a pixel sy rows below the centre samples in a
-    // column whose height scale is 1 / invS. The regions bound their pixels' rows with it too,
-    // so that their bounds are exact.
+    // column whose height scale is 1 / invS.
     auto sampledRow = [centre = cy](double sy, double invS) { return centre + sy * invS - 0.5; };
-    // Pixels [x0, x1) of row y, which the view covers whole: bilinear in fixed point. Most of
-    // them, even where a region has detail, sample one colour. Where the rows they sample
-    // lie inside the snapshot, they need no clamping (`inside`).
-    auto wholePixels = [&](int x0, int x1, int y, auto inside) {
-        // In locals, which the stores to the frame cannot alias.
+
+    // Pixels the view covers whole go by columns. A column samples one pair of snapshot
+    // columns, at rows that only grow down the screen, so a run of one-colour blocks down that
+    // pair is a stretch of the column in that colour, and the row where the stretch ends is
+    // known when it starts. Each row is a copy of the line of those colours, with the columns
+    // that mix sampled over it: a column is looked at row by row only while it mixes, and
+    // otherwise once a stretch.
+    const int first = source.y0, last = source.y1 - 1;
+    const auto width = static_cast<std::size_t>(area.width());
+    const auto runsWide = static_cast<std::size_t>(snap.runsOver.width());
+    const std::uint8_t* const pixels = snap.pixels.pixels.data();
+    const std::size_t stride = snap.pixels.stride();
+    std::vector<std::uint32_t>& line = flipLine_;
+    line.assign(width, 0);
+    // Columns looked at row by row; every column starts there.
+    std::vector<std::uint64_t>& watched = flipWatched_;
+    watched.assign((width + 63) / 64, ~std::uint64_t{0});
+    // The columns whose stretch ends at each row, as lists linked through `nextDue`.
+    std::vector<int>& due = flipDue_;
+    due.assign(static_cast<std::size_t>(area.height()), -1);
+    std::vector<int>& nextDue = flipNextDue_;
+    nextDue.assign(width, -1);
+
+    // Column i at row y: its pixel, and, when it starts a stretch of one colour, that colour
+    // in the line and the column out of `watched` until the row below the stretch.
+    auto lookAt = [&](std::size_t i, int y, std::uint8_t* out) {
+        const Column& c = cols[i];
         const double sy = y + 0.5 - cy;
-        const int first = source.y0, last = source.y1 - 1;
-        const std::uint8_t* const pixels = snap.pixels.pixels.data();
-        const std::size_t stride = snap.pixels.stride();
-        const Column* c = &column(x0);
-        std::uint8_t* out = target.at(x0, y);
-        for (int x = x0; x < x1; ++x, ++c, out += 4) {
-            const double fv = sampledRow(sy, c->invS);
-            const int v0 = floorRow(fv);
-            const std::uint8_t* rowA;
-            const std::uint8_t* rowB;
-            if constexpr (decltype(inside)::value) {
-                rowA = pixels + static_cast<std::size_t>(v0) * stride;
-                rowB = rowA + stride;
-            } else {
-                rowA = pixels + static_cast<std::size_t>(std::clamp(v0, first, last)) * stride;
-                rowB = pixels + static_cast<std::size_t>(std::clamp(v0 + 1, first, last)) * stride;
-            }
-            const auto a = static_cast<std::size_t>(c->ua) * 4,
-                       b = static_cast<std::size_t>(c->ub) * 4;
-            std::uint32_t p00, p10, p01, p11;
-            std::memcpy(&p00, rowA + a, 4);
-            std::memcpy(&p10, rowA + b, 4);
-            std::memcpy(&p01, rowB + a, 4);
-            std::memcpy(&p11, rowB + b, 4);
-            // Four samples of one colour mix to that colour.
-            std::uint32_t mixed = p00;
-            if (((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) != 0)
-                mixed = bilinear(p00, p10, p01, p11, static_cast<std::uint32_t>(c->fx256),
-                                 static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5));
-            std::memcpy(out, &mixed, 4);
-        }
-    };
-
-    // What is left to sample, row by row of a band: sampled along the rows, not region by
-    // region, the snapshot's rows are read as they lie in memory.
-    constexpr int band = 16;
-    struct Sampled {
-        int x0, x1;
-        bool inside;
-    };
-    std::array<std::vector<Sampled>, band> sampled;
-    int bandTop = area.y0;
-
-    // Pixels [x0, x1) by rows [y0, y1), all covered whole: where every block of the snapshot
-    // they sample is one colour, that colour, exactly as the pixels would come out; otherwise
-    // cut in four (in two where one side is short already), down to 4 x 4 pixels, which are
-    // sampled. The row a pixel samples only grows or only shrinks along a row of the screen and
-    // down a column, so those of the corners bound those of them all.
-    auto region = [&](auto& self, int x0, int x1, int y0, int y1) -> void {
-        const Column& a = column(x0);
-        const Column& b = column(x1 - 1);
-        // The top row samples above the bottom row in every column.
-        const double top = y0 + 0.5 - cy, bottom = y1 - 1 + 0.5 - cy;
-        const double low = std::min(sampledRow(top, a.invS), sampledRow(top, b.invS));
-        const double high = std::max(sampledRow(bottom, a.invS), sampledRow(bottom, b.invS));
-        const int lowRow = floorRow(low), highRow = floorRow(high);
-        const int first = source.y0, last = source.y1 - 1;
-        std::uint32_t colour = 0;
-        if (snap.uniform(a.ua, b.ua, std::clamp(lowRow, first, last),
-                         std::clamp(highRow, first, last), colour)) {
-            std::uint8_t rgba[4];
-            std::memcpy(rgba, &colour, 4);
-            std::uint8_t* row = target.at(x0, y0);
-            for (int y = y0; y < y1; ++y, row += target.stride())
-                blend::fillSpan(row, x1 - x0, rgba);
-            return;
-        }
-        const int w = x1 - x0, h = y1 - y0;
-        if (w <= 4 && h <= 4) {
-            const bool inside = lowRow >= first && highRow < last;
-            for (int y = y0; y < y1; ++y) {
-                std::vector<Sampled>& runs = sampled[static_cast<std::size_t>(y - bandTop)];
-                if (!runs.empty() && runs.back().x1 == x0 && runs.back().inside == inside)
-                    runs.back().x1 = x1;
-                else
-                    runs.push_back({x0, x1, inside});
+        const double fv = sampledRow(sy, c.invS);
+        const int v0 = floorRow(fv);
+        const int v = std::clamp(v0, first, last);
+        const std::uint8_t run =
+            snap.runs[static_cast<std::size_t>(v - snap.runsOver.y0) * runsWide +
+                      static_cast<std::size_t>(c.ua - snap.runsOver.x0)];
+        if (run != 0) {
+            std::uint32_t colour;
+            std::memcpy(&colour,
+                        pixels + static_cast<std::size_t>(v) * stride +
+                            static_cast<std::size_t>(c.ua) * 4,
+                        4);
+            std::memcpy(out, &colour, 4);
+            line[i] = colour;
+            watched[i / 64] &= ~(std::uint64_t{1} << (i % 64));
+            // The first row below that samples past the run: a guess from the inverse of
+            // sampledRow, then set right by the formula itself.
+            const int end = v + run;
+            const int lastRow = std::min(c.fb, area.y1 - 1);
+            int next =
+                std::max(y + 1, static_cast<int>(std::ceil((end + 0.5 - cy) / c.invS + cy - 0.5)));
+            while (next > y + 1 && floorRow(sampledRow(next - 1 + 0.5 - cy, c.invS)) >= end)
+                --next;
+            while (next <= lastRow && floorRow(sampledRow(next + 0.5 - cy, c.invS)) < end)
+                ++next;
+            if (next <= lastRow) {
+                int& head = due[static_cast<std::size_t>(next - area.y0)];
+                nextDue[i] = head;
+                head = static_cast<int>(i);
             }
             return;
         }
-        const int xm = w > 4 ? x0 + w / 2 : x1, ym = h > 4 ? y0 + h / 2 : y1;
-        self(self, x0, xm, y0, ym);
-        if (xm < x1)
-            self(self, xm, x1, y0, ym);
-        if (ym < y1) {
-            self(self, x0, xm, ym, y1);
-            if (xm < x1)
-                self(self, xm, x1, ym, y1);
-        }
+        const std::uint8_t* rowA =
+            pixels + static_cast<std::size_t>(std::clamp(v0, first, last)) * stride;
+        const std::uint8_t* rowB =
+            pixels + static_cast<std::size_t>(std::clamp(v0 + 1, first, last)) * stride;
+        const auto a = static_cast<std::size_t>(c.ua) * 4, b = static_cast<std::size_t>(c.ub) * 4;
+        std::uint32_t p00, p10, p01, p11;
+        std::memcpy(&p00, rowA + a, 4);
+        std::memcpy(&p10, rowA + b, 4);
+        std::memcpy(&p01, rowB + a, 4);
+        std::memcpy(&p11, rowB + b, 4);
+        // Four samples of one colour mix to that colour.
+        std::uint32_t mixed = p00;
+        if (((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) != 0)
+            mixed = bilinear(p00, p10, p01, p11, static_cast<std::uint32_t>(c.fx256),
+                             static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5));
+        std::memcpy(out, &mixed, 4);
     };
 
-    // A band of rows at a time: the columns all its rows cover whole go by regions of the
-    // band's height, the rest of each row by itself.
-    for (int y0 = area.y0; y0 < area.y1; y0 += band) {
-        bandTop = y0;
-        const int y1 = std::min(area.y1, y0 + band);
-        int commonA = area.x0, commonB = area.x1;
-        int wholeA[band], wholeB[band];
-        for (int y = y0; y < y1; ++y) {
-            auto [reachA, reachB] =
-                interval(firstReach, lastReach + 1, nearRight ? lastReach : firstReach, [&](int x) {
-                    const Column& c = column(x);
-                    return y >= c.ya && y < c.yb;
-                });
-            if (reachA >= reachB)
-                reachA = reachB = area.x1;
-            auto [a, b] =
-                interval(firstWhole, lastWhole + 1, nearRight ? lastWhole : firstWhole, [&](int x) {
-                    const Column& c = column(x);
-                    return y >= c.fa && y <= c.fb;
-                });
-            if (a >= b)
-                a = b = reachB;
-            a = std::clamp(a, reachA, reachB);
-            b = std::clamp(b, a, reachB);
-            if (ownBlack) {
-                blend::fillSpan(target.at(area.x0, y), reachA - area.x0, black);
-                blend::fillSpan(target.at(reachB, y), area.x1 - reachB, black);
+    for (int y = area.y0; y < area.y1; ++y) {
+        auto [reachA, reachB] =
+            interval(firstReach, lastReach + 1, nearRight ? lastReach : firstReach, [&](int x) {
+                const Column& c = column(x);
+                return y >= c.ya && y < c.yb;
+            });
+        if (reachA >= reachB)
+            reachA = reachB = area.x1;
+        auto [a, b] =
+            interval(firstWhole, lastWhole + 1, nearRight ? lastWhole : firstWhole, [&](int x) {
+                const Column& c = column(x);
+                return y >= c.fa && y <= c.fb;
+            });
+        if (a >= b)
+            a = b = reachB;
+        a = std::clamp(a, reachA, reachB);
+        b = std::clamp(b, a, reachB);
+        if (ownBlack) {
+            blend::fillSpan(target.at(area.x0, y), reachA - area.x0, black);
+            blend::fillSpan(target.at(reachB, y), area.x1 - reachB, black);
+        }
+        for (int x = reachA; x < a; ++x)
+            edgePixel(x, y);
+        for (int x = b; x < reachB; ++x)
+            edgePixel(x, y);
+
+        for (int i = due[static_cast<std::size_t>(y - area.y0)]; i >= 0;
+             i = nextDue[static_cast<std::size_t>(i)])
+            watched[static_cast<std::size_t>(i) / 64] |= std::uint64_t{1} << (i % 64);
+        if (a >= b)
+            continue;
+        const auto from = static_cast<std::size_t>(a - area.x0),
+                   to = static_cast<std::size_t>(b - area.x0);
+        std::uint8_t* row = target.at(area.x0, y);
+        std::memcpy(row + from * 4, line.data() + from, (to - from) * 4);
+        for (std::size_t word = from / 64; word <= (to - 1) / 64; ++word) {
+            std::uint64_t bits = watched[word];
+            if (word == from / 64)
+                bits &= ~std::uint64_t{0} << (from % 64);
+            if (word == (to - 1) / 64 && to % 64 != 0)
+                bits &= ~(~std::uint64_t{0} << (to % 64));
+            while (bits != 0) {
+                const std::size_t i = word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+                bits &= bits - 1;
+                lookAt(i, y, row + i * 4);
             }
-            for (int x = reachA; x < a; ++x)
-                edgePixel(x, y);
-            for (int x = b; x < reachB; ++x)
-                edgePixel(x, y);
-            wholeA[y - y0] = a;
-            wholeB[y - y0] = b;
-            commonA = std::max(commonA, a);
-            commonB = std::min(commonB, b);
-        }
-        // Left of the common columns, the common columns, right of them: each row's pixels to
-        // sample come in order.
-        for (int y = y0; y < y1; ++y) {
-            const int a = wholeA[y - y0], b = wholeB[y - y0];
-            const int end = commonA < commonB ? std::min(b, commonA) : b;
-            if (a < end)
-                region(region, a, end, y, y + 1);
-        }
-        for (int x = commonA; x < commonB; x += 2 * band)
-            region(region, x, std::min(commonB, x + 2 * band), y0, y1);
-        for (int y = y0; y < y1; ++y) {
-            const int a = wholeA[y - y0], b = wholeB[y - y0];
-            if (commonA < commonB && commonB < b)
-                region(region, std::max(a, commonB), b, y, y + 1);
-        }
-        for (int y = y0; y < y1; ++y) {
-            std::vector<Sampled>& runs = sampled[static_cast<std::size_t>(y - y0)];
-            for (const Sampled& run : runs)
-                if (run.inside)
-                    wholePixels(run.x0, run.x1, y, std::true_type{});
-                else
-                    wholePixels(run.x0, run.x1, y, std::false_type{});
-            runs.clear();
         }
     }
 }
@@ -745,52 +711,6 @@ void Renderer::Snapshot::countRuns(const PixelRect& over) {
         }
         below = row;
     }
-    // Every eighth pixel of every eighth row, a table small enough to stay in the cache: most
-    // regions of one colour hold one of these pixels, whose colour is then theirs.
-    gridWide = (over.x1 + 7) / 8;
-    grid.assign(static_cast<std::size_t>(gridWide) * static_cast<std::size_t>((over.y1 + 7) / 8),
-                0);
-    for (int y = (over.y0 + 7) / 8 * 8; y < over.y1; y += 8)
-        for (int x = (over.x0 + 7) / 8 * 8; x < over.x1; x += 8)
-            std::memcpy(&grid[static_cast<std::size_t>(y / 8) * gridWide + x / 8], pixels.at(x, y),
-                        4);
-}
-
-bool Renderer::Snapshot::uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const {
-    const auto width = static_cast<std::size_t>(runsOver.width());
-    const int needed = y1 - y0 + 1;
-    if (x1 < x0 || needed < 1 || needed > longestRun)
-        return false;
-    const std::uint8_t* run = runs.data() + static_cast<std::size_t>(y0 - runsOver.y0) * width +
-                              static_cast<std::size_t>(x0 - runsOver.x0);
-    const int count = x1 - x0 + 1;
-    int x = 0;
-    // Blocks of one colour side by side share a column, as one above the other they share a
-    // row: runs that all reach row y1 are of one colour.
-#if defined(__SSE2__)
-    // Sixteen at a time, the last sixteen overlapping those before them.
-    if (count >= 16) {
-        const __m128i least = _mm_set1_epi8(static_cast<char>(needed));
-        for (;; x += 16) {
-            x = std::min(x, count - 16);
-            const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + x));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(sixteen, least), least)) != 0xffff)
-                return false;
-            if (x + 16 >= count)
-                break;
-        }
-        x = count;
-    }
-#endif
-    for (; x < count; ++x)
-        if (run[x] < needed)
-            return false;
-    const int gx = (x0 + 7) / 8, gy = (y0 + 7) / 8;
-    if (gx * 8 <= x1 && gy * 8 <= y1)
-        colour = grid[static_cast<std::size_t>(gy) * gridWide + gx];
-    else
-        std::memcpy(&colour, pixels.at(x0, y0), 4);
-    return true;
 }
 
 // [status] -------------------------------------------------------------------------------------

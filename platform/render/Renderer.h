@@ -85,11 +85,7 @@ private:
         Framebuffer pixels;
         PixelRect runsOver; // the turned area the runs are counted over; empty: not yet
         std::vector<std::uint8_t> runs;
-        std::vector<std::uint32_t> grid; // pixels (8 i, 8 j) of the turned area
-        int gridWide = 0;
         void countRuns(const PixelRect& over);
-        // Whether the blocks [x0, x1] by [y0, y1] are all one colour, and which.
-        bool uniform(int x0, int x1, int y0, int y1, std::uint32_t& colour) const;
     };
 
     void drawFrame(const Window& window, const Application& application, double time, float scale,
@@ -112,6 +108,12 @@ private:
     std::vector<std::unique_ptr<Framebuffer>> scratch_;
     std::size_t scratchDepth_ = 0;
     Snapshot snapshots_[2]; // before and after the change
+    // A flip frame's columns: the colour of each one's stretch, those looked at row by row,
+    // and those whose stretch ends at each row.
+    std::vector<std::uint32_t> flipLine_;
+    std::vector<std::uint64_t> flipWatched_;
+    std::vector<int> flipDue_;
+    std::vector<int> flipNextDue_;
     std::string clockText_;
 
     // What the last frame was drawn from, and when it goes stale by itself.
