@@ -544,10 +544,10 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         const double fv = sampledRow(sy, c.invS);
         const int v0 = floorRow(fv);
         const int v = std::clamp(v0, first, last);
-        const std::uint8_t run =
-            snap.runs[static_cast<std::size_t>(v - snap.runsOver.y0) * runsWide +
-                      static_cast<std::size_t>(c.ua - snap.runsOver.x0)];
-        if (run != 0) {
+        const std::uint8_t* runs = snap.runs.data() +
+                                   static_cast<std::size_t>(v - snap.runsOver.y0) * runsWide +
+                                   static_cast<std::size_t>(c.ua - snap.runsOver.x0);
+        if (*runs != 0) {
             std::uint32_t colour;
             std::memcpy(&colour,
                         pixels + static_cast<std::size_t>(v) * stride +
@@ -558,7 +558,15 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             watched[i / 64] &= ~(std::uint64_t{1} << (i % 64));
             // The first row below that samples past the run: a guess from the inverse of
             // sampledRow, then set right by the formula itself.
-            const int end = v + run;
+            // A run counted as the longest goes on where the run below it starts.
+            int end = v;
+            for (;;) {
+                const int run = runs[static_cast<std::size_t>(end - v) * runsWide];
+                end += run;
+                if (run < Snapshot::longestRun || end > last ||
+                    runs[static_cast<std::size_t>(end - v) * runsWide] == 0)
+                    break;
+            }
             const int lastRow = std::min(c.fb, area.y1 - 1);
             int next =
                 std::max(y + 1, static_cast<int>(std::ceil((end + 0.5 - cy) / c.invS + cy - 0.5)));
