@@ -556,8 +556,6 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             std::memcpy(out, &colour, 4);
             line[i] = colour;
             watched[i / 64] &= ~(std::uint64_t{1} << (i % 64));
-            // The first row below that samples past the run: a guess from the inverse of
-            // sampledRow, then set right by the formula itself.
             // A run counted as the longest goes on where the run below it starts.
             int end = v;
             for (;;) {
@@ -567,6 +565,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
                     runs[static_cast<std::size_t>(end - v) * runsWide] == 0)
                     break;
             }
+            // The first row below that samples past the run: a guess from the inverse of
+            // sampledRow, then set right by the formula itself.
             const int lastRow = std::min(c.fb, area.y1 - 1);
             int next =
                 std::max(y + 1, static_cast<int>(std::ceil((end + 0.5 - cy) / c.invS + cy - 0.5)));
