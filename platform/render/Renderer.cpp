@@ -525,16 +525,12 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     const auto runsWide = static_cast<std::size_t>(snap.runsOver.width());
     const std::uint8_t* const pixels = snap.pixels.pixels.data();
     const std::size_t stride = snap.pixels.stride();
-    std::vector<std::uint32_t>& line = flipLine_;
-    line.assign(width, 0);
+    std::vector<std::uint32_t> line(width);
     // Columns looked at row by row; every column starts there.
-    std::vector<std::uint64_t>& watched = flipWatched_;
-    watched.assign((width + 63) / 64, ~std::uint64_t{0});
+    std::vector<std::uint64_t> watched((width + 63) / 64, ~std::uint64_t{0});
     // The columns whose stretch ends at each row, as lists linked through `nextDue`.
-    std::vector<int>& due = flipDue_;
-    due.assign(static_cast<std::size_t>(area.height()), -1);
-    std::vector<int>& nextDue = flipNextDue_;
-    nextDue.assign(width, -1);
+    std::vector<int> due(static_cast<std::size_t>(area.height()), -1);
+    std::vector<int> nextDue(width, -1);
 
     // Column i at row y: its pixel, and, when it starts a stretch of one colour, that colour
     // in the line and the column out of `watched` until the row below the stretch.
@@ -581,8 +577,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             }
             return;
         }
-        const std::uint8_t* rowA =
-            pixels + static_cast<std::size_t>(std::clamp(v0, first, last)) * stride;
+        const std::uint8_t* rowA = pixels + static_cast<std::size_t>(v) * stride;
         const std::uint8_t* rowB =
             pixels + static_cast<std::size_t>(std::clamp(v0 + 1, first, last)) * stride;
         const auto a = static_cast<std::size_t>(c.ua) * 4, b = static_cast<std::size_t>(c.ub) * 4;

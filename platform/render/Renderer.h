@@ -108,12 +108,6 @@ private:
     std::vector<std::unique_ptr<Framebuffer>> scratch_;
     std::size_t scratchDepth_ = 0;
     Snapshot snapshots_[2]; // before and after the change
-    // A flip frame's columns: the colour of each one's stretch, those looked at row by row,
-    // and those whose stretch ends at each row.
-    std::vector<std::uint32_t> flipLine_;
-    std::vector<std::uint64_t> flipWatched_;
-    std::vector<int> flipDue_;
-    std::vector<int> flipNextDue_;
     std::string clockText_;
 
     // What the last frame was drawn from, and when it goes stale by itself.
