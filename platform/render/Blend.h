@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -22,9 +23,27 @@ constexpr std::uint8_t toByte(float v) {
     return v <= 0.0f ? 0 : v >= 1.0f ? 255 : static_cast<std::uint8_t>(v * 255.0f + 0.5f);
 }
 
-// One colour over `count` pixels, four pixels a store, so that short spans (a flip fills many
-// of 4 to 32 pixels) take wide stores too; then one pixel at a time.
+// Whether the C library fills 32-bit patterns with the widest stores the processor has, as it
+// does bytes for memset: glibc's wmemset, where a wide character is 32 bits.
+#if defined(__GLIBC__) && __WCHAR_MAX__ > 0xffff
+inline constexpr bool libraryFills = true;
+#else
+inline constexpr bool libraryFills = false;
+#endif
+
+// One colour over `count` pixels: a long span by the library where it fills fast; otherwise
+// four pixels a store, so that short spans (a flip fills many of 4 to 32 pixels) take wide
+// stores too; then one pixel at a time.
 inline void fillSpan(std::uint8_t* p, int count, const std::uint8_t rgba[4]) {
+    if constexpr (libraryFills) {
+        if (count >= 64 && reinterpret_cast<std::uintptr_t>(p) % alignof(wchar_t) == 0) {
+            wchar_t pattern;
+            static_assert(sizeof pattern == 4);
+            std::memcpy(&pattern, rgba, 4);
+            std::wmemset(reinterpret_cast<wchar_t*>(p), pattern, static_cast<std::size_t>(count));
+            return;
+        }
+    }
     int i = 0;
     if (count >= 4) {
 #if defined(__SSE2__)

@@ -394,8 +394,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
                 blend::fillSpan(target.at(area.x0, y), area.width(), black);
         return;
     }
-    if (!(snap.runsOver == source))
-        snap.countRuns(source);
+    if (!(snap.stretchesOver == source))
+        snap.findStretches(source);
 
     // A point u from the axis, across the view, goes to depth z = -u sinA and shows at
     // u cosA * eye / (eye - z). Each screen column is traced back to its u and the column's
@@ -515,69 +515,78 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     auto sampledRow = [centre = cy](double sy, double invS) { return centre + sy * invS - 0.5; };
 
     // Pixels the view covers whole go by columns. A column samples one pair of snapshot
-    // columns, at rows that only grow down the screen, so a run of one-colour blocks down that
-    // pair is a stretch of the column in that colour, and the row where the stretch ends is
-    // known when it starts. Each row is a copy of the line of those colours, with the columns
-    // that mix sampled over it: a column is looked at row by row only while it mixes, and
-    // otherwise once a stretch.
+    // columns, at rows that only grow down the screen, so a plain stretch down that pair is a
+    // stretch of the column in its colour, and the row where the next stretch starts is known
+    // when one starts. Each row is a copy of the line of those colours, with the columns in a
+    // mixing stretch sampled over it.
     const int first = source.y0, last = source.y1 - 1;
     const auto width = static_cast<std::size_t>(area.width());
-    const auto runsWide = static_cast<std::size_t>(snap.runsOver.width());
     const std::uint8_t* const pixels = snap.pixels.pixels.data();
     const std::size_t stride = snap.pixels.stride();
+    const Snapshot::Stretch* const stretches = snap.stretches.data();
     std::vector<std::uint32_t> line(width);
-    // Columns looked at row by row; every column starts there.
+    // The columns sampled row by row: every column until its first stretch starts, since a
+    // pixel mixed from its four samples is right whatever stretch it lies in.
     std::vector<std::uint64_t> watched((width + 63) / 64, ~std::uint64_t{0});
-    // The columns whose stretch ends at each row, as lists linked through `nextDue`.
+    // The columns whose next stretch starts at each row, as lists linked through `nextDue`.
     std::vector<int> due(static_cast<std::size_t>(area.height()), -1);
     std::vector<int> nextDue(width, -1);
-
-    // Column i at row y: its pixel, and, when it starts a stretch of one colour, that colour
-    // in the line and the column out of `watched` until the row below the stretch.
-    auto lookAt = [&](std::size_t i, int y, std::uint8_t* out) {
+    // Each column's stretch, as an index into `stretches`.
+    std::vector<std::size_t> stretchOf(width);
+    auto dueAt = [&](std::size_t i, int y) {
+        int& head = due[static_cast<std::size_t>(y - area.y0)];
+        nextDue[i] = head;
+        head = static_cast<int>(i);
+    };
+    for (std::size_t i = 0; i < width; ++i) {
         const Column& c = cols[i];
-        const double sy = y + 0.5 - cy;
-        const double fv = sampledRow(sy, c.invS);
-        const int v0 = floorRow(fv);
-        const int v = std::clamp(v0, first, last);
-        const std::uint8_t* runs = snap.runs.data() +
-                                   static_cast<std::size_t>(v - snap.runsOver.y0) * runsWide +
-                                   static_cast<std::size_t>(c.ua - snap.runsOver.x0);
-        if (*runs != 0) {
-            std::uint32_t colour;
-            std::memcpy(&colour,
-                        pixels + static_cast<std::size_t>(v) * stride +
-                            static_cast<std::size_t>(c.ua) * 4,
-                        4);
-            std::memcpy(out, &colour, 4);
-            line[i] = colour;
-            watched[i / 64] &= ~(std::uint64_t{1} << (i % 64));
-            // A run counted as the longest goes on where the run below it starts.
-            int end = v;
-            for (;;) {
-                const int run = runs[static_cast<std::size_t>(end - v) * runsWide];
-                end += run;
-                if (run < Snapshot::longestRun || end > last ||
-                    runs[static_cast<std::size_t>(end - v) * runsWide] == 0)
-                    break;
-            }
-            // The first row below that samples past the run: a guess from the inverse of
-            // sampledRow, then set right by the formula itself.
-            const int lastRow = std::min(c.fb, area.y1 - 1);
-            int next =
-                std::max(y + 1, static_cast<int>(std::ceil((end + 0.5 - cy) / c.invS + cy - 0.5)));
-            while (next > y + 1 && floorRow(sampledRow(next - 1 + 0.5 - cy, c.invS)) >= end)
-                --next;
-            while (next <= lastRow && floorRow(sampledRow(next + 0.5 - cy, c.invS)) < end)
-                ++next;
-            if (next <= lastRow) {
-                int& head = due[static_cast<std::size_t>(next - area.y0)];
-                nextDue[i] = head;
-                head = static_cast<int>(i);
-            }
-            return;
+        const int top = std::max(c.fa, area.y0);
+        if (top > c.fb || top >= area.y1)
+            continue;
+        stretchOf[i] = snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
+        dueAt(i, top);
+    }
+
+    // Column i at row y, where it starts a stretch: a plain one's colour goes into the line
+    // and the column out of `watched`, a mixing one's column into it, until the row where the
+    // next stretch starts.
+    auto startStretch = [&](std::size_t i, int y) {
+        const Column& c = cols[i];
+        const int v = std::clamp(floorRow(sampledRow(y + 0.5 - cy, c.invS)), first, last);
+        std::size_t k = stretchOf[i];
+        while (stretches[k].end <= v)
+            ++k;
+        stretchOf[i] = k;
+        const Snapshot::Stretch& stretch = stretches[k];
+        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+        if (stretch.plain) {
+            line[i] = stretch.colour;
+            watched[i / 64] &= ~bit;
+        } else {
+            watched[i / 64] |= bit;
         }
-        const std::uint8_t* rowA = pixels + static_cast<std::size_t>(v) * stride;
+        const int end = stretch.end;
+        if (end > last)
+            return;
+        // The first row below that samples past the stretch: a guess from the inverse of
+        // sampledRow, then set right by the formula itself.
+        const int lastRow = std::min(c.fb, area.y1 - 1);
+        int next =
+            std::max(y + 1, static_cast<int>(std::ceil((end + 0.5 - cy) / c.invS + cy - 0.5)));
+        while (next > y + 1 && floorRow(sampledRow(next - 1 + 0.5 - cy, c.invS)) >= end)
+            --next;
+        while (next <= lastRow && floorRow(sampledRow(next + 0.5 - cy, c.invS)) < end)
+            ++next;
+        if (next <= lastRow)
+            dueAt(i, next);
+    };
+    // Column i's pixel at row y, mixed from its four samples.
+    auto mix = [&](std::size_t i, int y, std::uint8_t* out) {
+        const Column& c = cols[i];
+        const double fv = sampledRow(y + 0.5 - cy, c.invS);
+        const int v0 = floorRow(fv);
+        const std::uint8_t* rowA =
+            pixels + static_cast<std::size_t>(std::clamp(v0, first, last)) * stride;
         const std::uint8_t* rowB =
             pixels + static_cast<std::size_t>(std::clamp(v0 + 1, first, last)) * stride;
         const auto a = static_cast<std::size_t>(c.ua) * 4, b = static_cast<std::size_t>(c.ub) * 4;
@@ -586,11 +595,14 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         std::memcpy(&p10, rowA + b, 4);
         std::memcpy(&p01, rowB + a, 4);
         std::memcpy(&p11, rowB + b, 4);
-        // Four samples of one colour mix to that colour.
-        std::uint32_t mixed = p00;
-        if (((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) != 0)
-            mixed = bilinear(p00, p10, p01, p11, static_cast<std::uint32_t>(c.fx256),
-                             static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5));
+#if defined(__GNUC__)
+        // A mixing column reads the snapshot a row further down each row of the screen, too
+        // sparsely for the processor to see it coming: ask for the rows it reads next early.
+        __builtin_prefetch(rowB + 2 * stride + a);
+#endif
+        const std::uint32_t mixed =
+            bilinear(p00, p10, p01, p11, static_cast<std::uint32_t>(c.fx256),
+                     static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5));
         std::memcpy(out, &mixed, 4);
     };
 
@@ -620,9 +632,11 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         for (int x = b; x < reachB; ++x)
             edgePixel(x, y);
 
-        for (int i = due[static_cast<std::size_t>(y - area.y0)]; i >= 0;
-             i = nextDue[static_cast<std::size_t>(i)])
-            watched[static_cast<std::size_t>(i) / 64] |= std::uint64_t{1} << (i % 64);
+        for (int i = due[static_cast<std::size_t>(y - area.y0)]; i >= 0;) {
+            const int after = nextDue[static_cast<std::size_t>(i)];
+            startStretch(static_cast<std::size_t>(i), y);
+            i = after;
+        }
         if (a >= b)
             continue;
         const auto from = static_cast<std::size_t>(a - area.x0),
@@ -638,14 +652,14 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             while (bits != 0) {
                 const std::size_t i = word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
                 bits &= bits - 1;
-                lookAt(i, y, row + i * 4);
+                mix(i, y, row + i * 4);
             }
         }
     }
 }
 
 // The view under a flip as it is drawn without one, before or after the change, kept while
-// nothing on the screen changes; the runs of one colour in it are counted when first needed.
+// nothing on the screen changes; its stretches of one colour are found when first needed.
 Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool before) {
     Snapshot& snap = snapshots_[before ? 0 : 1];
     const Framebuffer& target = painter.target();
@@ -687,20 +701,21 @@ Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool 
     snap.area = area;
     snap.scale = painter.scale();
 
-    snap.runsOver = {};
+    snap.stretchesOver = {};
     return snap;
 }
 
-void Renderer::Snapshot::countRuns(const PixelRect& over) {
-    runsOver = over;
+void Renderer::Snapshot::findStretches(const PixelRect& over) {
+    stretchesOver = over;
     const auto width = static_cast<std::size_t>(over.width());
-    runs.assign(width * static_cast<std::size_t>(over.height()), 0);
-    // From the bottom up: a block's run is one more than the run of the block below it.
-    const std::uint8_t* below = nullptr;
-    for (int y = over.y1 - 1; y >= over.y0; --y) {
+    // Row by row, each column's stretch so far and whether it is plain. Two
+    // blocks one above the other that are each one colour share a row of pixels, so a plain
+    // stretch is one colour throughout.
+    std::vector<std::vector<Stretch>> columns(width);
+    std::vector<Stretch> open(width);
+    for (int y = over.y0; y < over.y1; ++y) {
         const std::uint8_t* top = pixels.at(over.x0, y);
         const std::uint8_t* bottom = pixels.at(over.x0, std::min(y + 1, over.y1 - 1));
-        std::uint8_t* row = runs.data() + static_cast<std::size_t>(y - over.y0) * width;
         for (std::size_t x = 0; x < width; ++x) {
             const std::size_t right = std::min(x + 1, width - 1) * 4;
             std::uint32_t p00, p10, p01, p11;
@@ -708,12 +723,34 @@ void Renderer::Snapshot::countRuns(const PixelRect& over) {
             std::memcpy(&p10, top + right, 4);
             std::memcpy(&p01, bottom + x * 4, 4);
             std::memcpy(&p11, bottom + right, 4);
-            const bool same = ((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) == 0;
-            const int run = 1 + (below ? below[x] : 0);
-            row[x] = same ? static_cast<std::uint8_t>(std::min(run, int{longestRun})) : 0;
+            const bool plain = ((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) == 0;
+            if (y > over.y0 && plain == open[x].plain)
+                continue;
+            if (y > over.y0) {
+                open[x].end = y;
+                columns[x].push_back(open[x]);
+            }
+            open[x] = {0, p00, plain};
         }
-        below = row;
     }
+    // Short plain stretches join the mixing ones around them.
+    stretches.clear();
+    columnStarts.assign(width + 1, 0);
+    for (std::size_t x = 0; x < width; ++x) {
+        open[x].end = over.y1;
+        columns[x].push_back(open[x]);
+        columnStarts[x] = stretches.size();
+        int start = over.y0;
+        for (Stretch stretch : columns[x]) {
+            stretch.plain = stretch.plain && stretch.end - start >= shortestPlain;
+            if (!stretch.plain && stretches.size() > columnStarts[x] && !stretches.back().plain)
+                stretches.back().end = stretch.end;
+            else
+                stretches.push_back(stretch);
+            start = stretch.end;
+        }
+    }
+    columnStarts[width] = stretches.size();
 }
 
 // [status] -------------------------------------------------------------------------------------

@@ -71,21 +71,30 @@ public:
 private:
     struct Item;
     using ItemList = std::vector<Item>;
-    // What a flip turns: the view drawn without the flip, and, for each 2 x 2 block of its
-    // pixels that bilinear sampling reads (the block at (x, y) holding pixels x and x + 1 of
-    // rows y and y + 1, the last row and column standing in for those past the turned area),
-    // how many blocks from it down its column are each all one colour (0 where it is not).
+    // What a flip turns: the view drawn without the flip, and its 2 x 2 blocks of pixels that
+    // bilinear sampling reads (the block at (x, y) holding pixels x and x + 1 of rows y and
+    // y + 1, the last row and column standing in for those past the turned area) cut down each
+    // column into stretches: those all of one colour, and between them those that mix.
     struct Snapshot {
-        static constexpr std::uint8_t longestRun = 255; // longer runs count as this long
+        // Stretches of one colour shorter than this many blocks go with the mixing ones: a
+        // pixel mixed from four samples of one colour is that colour, and sampling a few rows
+        // costs less than starting and ending a stretch.
+        static constexpr int shortestPlain = 4;
+        struct Stretch {
+            int end = 0;              // the row below its last
+            std::uint32_t colour = 0; // of every pixel in it, when plain
+            bool plain = false;
+        };
         bool valid = false;
         const View* view = nullptr;
         PixelRect area;
         float scale = 0.0f;
         std::uint64_t stamp = 0; // of the views drawn into it and their revisions
         Framebuffer pixels;
-        PixelRect runsOver; // the turned area the runs are counted over; empty: not yet
-        std::vector<std::uint8_t> runs;
-        void countRuns(const PixelRect& over);
+        PixelRect stretchesOver;               // the turned area they are found in; empty: not yet
+        std::vector<Stretch> stretches;        // column by column, each from the top down
+        std::vector<std::size_t> columnStarts; // where each column's stretches begin, and an end
+        void findStretches(const PixelRect& over);
     };
 
     void drawFrame(const Window& window, const Application& application, double time, float scale,
