@@ -1,13 +1,18 @@
 // The painter on tiny bitmaps: what lands inside, outside and on the edges.
 
+#include "platform/render/Blend.h"
 #include "platform/render/Font.h"
 #include "platform/render/ImageCache.h"
 #include "platform/render/Painter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
+#include <vector>
 
 namespace nocturo {
 namespace {
@@ -299,6 +304,37 @@ TEST(RenderPainter, MissingFontDrawsNoText) {
     Painter painter(fb, 1.0f);
     painter.drawText(font, U"x", 12.0f, {0, 9}, Color::whiteColor());
     EXPECT_EQ(font.measure(U"x", 12.0f), 0.0f);
+}
+
+// Spans take wide stores and the library's fills where they can; what lands must be what the
+// same pixels get one at a time, for every length and every kind of source pixel.
+TEST(RenderPainter, SpansLandAsTheirPixelsOneAtATime) {
+    std::mt19937 random(7);
+    auto bytes = [&](std::size_t n) {
+        std::vector<std::uint8_t> v(n);
+        for (auto& b : v)
+            b = static_cast<std::uint8_t>(random());
+        return v;
+    };
+    for (int count : {1, 3, 4, 7, 16, 63, 64, 100}) {
+        const auto n = static_cast<std::size_t>(count) * 4;
+        std::vector<std::uint8_t> source = bytes(n), under = bytes(n);
+        // Premultiplied, as pictures are kept, then a few that are not, which wrap.
+        for (std::size_t i = 0; i < n; i += 4)
+            for (std::size_t c = 0; c < 3 && i < n - 8; ++c)
+                source[i + c] = std::min(source[i + c], source[i + 3]);
+        std::vector<std::uint8_t> span = under, single = under;
+        blend::blendPremultipliedSpan(span.data(), source.data(), count, 255);
+        for (std::size_t i = 0; i < n; i += 4)
+            blend::blendPremultipliedSpan(single.data() + i, source.data() + i, 1, 255);
+        EXPECT_EQ(span, single) << count << " pixels blended";
+
+        const std::uint8_t colour[4] = {9, 80, 200, 255};
+        span = under;
+        blend::fillSpan(span.data(), count, colour);
+        for (std::size_t i = 0; i < n; i += 4)
+            EXPECT_EQ(0, std::memcmp(span.data() + i, colour, 4)) << count << " pixels filled";
+    }
 }
 
 } // namespace

@@ -111,7 +111,30 @@ inline void blendPixel(std::uint8_t* p, const std::uint8_t rgba[4], std::uint32_
 inline void blendPremultipliedSpan(std::uint8_t* d, const std::uint8_t* s, int count,
                                    std::uint32_t opacity) {
     if (opacity >= 255) {
-        for (int i = 0; i < count; ++i, d += 4, s += 4) {
+        int i = 0;
+#if defined(__SSE2__)
+        // Two pixels a register, a byte a 16-bit lane, in the same steps as below: no product
+        // passes 255 * 255 + 255, and each sum keeps its low byte as the narrowing cast does.
+        const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi16(255);
+        const __m128i half = _mm_set1_epi16(128), low = _mm_set1_epi16(0xff);
+        const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xff000000u));
+        auto two = [&](__m128i dst, __m128i src) {
+            __m128i keep =
+                _mm_sub_epi16(ones, _mm_shufflehi_epi16(_mm_shufflelo_epi16(src, 0xff), 0xff));
+            __m128i x = _mm_add_epi16(_mm_mullo_epi16(dst, keep), half);
+            x = _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+            return _mm_and_si128(_mm_add_epi16(src, x), low);
+        };
+        for (; i + 4 <= count; i += 4, d += 16, s += 16) {
+            const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+            const __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const __m128i lo = two(_mm_unpacklo_epi8(dst, zero), _mm_unpacklo_epi8(src, zero));
+            const __m128i hi = two(_mm_unpackhi_epi8(dst, zero), _mm_unpackhi_epi8(src, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                             _mm_or_si128(_mm_packus_epi16(lo, hi), opaque));
+        }
+#endif
+        for (; i < count; ++i, d += 4, s += 4) {
             std::uint32_t keep = 255u - s[3];
             d[0] = static_cast<std::uint8_t>(s[0] + div255(d[0] * keep));
             d[1] = static_cast<std::uint8_t>(s[1] + div255(d[1] * keep));

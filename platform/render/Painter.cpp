@@ -93,7 +93,8 @@ void Painter::fillPixels(const PixelRect& rect, Color color) {
     toBytes(color, rgba);
     blend::blendSpan(target_->at(r.x0, r.y0), r.width(), rgba, a);
     for (int y = r.y0 + 1; y < r.y1; ++y) {
-        if (a == 255)
+        // Copying the row above beats filling where the library has no fast fill.
+        if (a == 255 && !blend::libraryFills)
             std::memcpy(target_->at(r.x0, y), target_->at(r.x0, r.y0),
                         static_cast<std::size_t>(r.width()) * 4);
         else
@@ -125,9 +126,10 @@ void Painter::fillRect(Rect local, Color color) {
         for (int x = r.x0; x < innerX0; ++x)
             blend::blendPixel(row + x * 4, rgba,
                               blend::toByte(rowCover * overlap(x, p.minX(), p.maxX())));
-        // Rows covered whole by an opaque colour are the same: copy the first one.
+        // Rows covered whole by an opaque colour are the same: copy the first one, unless the
+        // library fills faster than it copies.
         std::uint32_t a = blend::toByte(rowCover);
-        if (a == 255 && solidRow) {
+        if (a == 255 && solidRow && !blend::libraryFills) {
             std::memcpy(row + innerX0 * 4, solidRow,
                         static_cast<std::size_t>(innerX1 - innerX0) * 4);
         } else {
