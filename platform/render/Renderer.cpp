@@ -571,8 +571,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         // The first row below that samples past the stretch: a guess from the inverse of
         // sampledRow, then set right by the formula itself.
         const int lastRow = std::min(c.fb, area.y1 - 1);
-        int next =
-            std::max(y + 1, static_cast<int>(std::ceil((end + 0.5 - cy) / c.invS + cy - 0.5)));
+        int next = std::max(y + 1, static_cast<int>(std::ceil((end + 0.5 - cy) * c.s + cy - 0.5)));
         while (next > y + 1 && floorRow(sampledRow(next - 1 + 0.5 - cy, c.invS)) >= end)
             --next;
         while (next <= lastRow && floorRow(sampledRow(next + 0.5 - cy, c.invS)) < end)
