@@ -707,9 +707,9 @@ Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool 
 void Renderer::Snapshot::findStretches(const PixelRect& over) {
     stretchesOver = over;
     const auto width = static_cast<std::size_t>(over.width());
-    // Row by row, each column's stretch so far and whether it is plain. Two
-    // blocks one above the other that are each one colour share a row of pixels, so a plain
-    // stretch is one colour throughout.
+    // Row by row, each column's stretch so far and whether it is plain. Two blocks one above
+    // the other that are each one colour share a row of pixels, so a plain stretch is one
+    // colour throughout.
     std::vector<std::vector<Stretch>> columns(width);
     std::vector<Stretch> open(width);
     for (int y = over.y0; y < over.y1; ++y) {
