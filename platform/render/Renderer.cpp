@@ -65,21 +65,18 @@ void subtract(const PixelRect& from, const PixelRect& hole, std::vector<PixelRec
         out.push_back({cut.x1, cut.y0, from.x1, cut.y1});
 }
 
-// The bilinear mix of four pixels, by fx and fy in 1/256: each byte becomes
-// a + (b - a) f / 256, rounded, across the top and bottom pairs first and then between them.
-std::uint32_t bilinear(std::uint32_t p00, std::uint32_t p10, std::uint32_t p01, std::uint32_t p11,
-                       std::uint32_t fx, std::uint32_t fy) {
+// The bilinear mix of four pixels: `top` and `bottom` each point at two side by side, the left
+// and the right one, by fx and fy in 1/256: each byte becomes a + (b - a) f / 256, rounded,
+// across the top and bottom pairs first and then between them.
+std::uint32_t bilinear(const std::uint8_t* top, const std::uint8_t* bottom, std::uint32_t fx,
+                       std::uint32_t fy) {
 #if defined(__SSE2__)
     // Both pairs at once, a byte a 16-bit lane: no sum passes 255 * 256 + 128.
     const __m128i zero = _mm_setzero_si128();
-    const __m128i left =
-        _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p00)),
-                                             _mm_cvtsi32_si128(static_cast<int>(p01))),
-                          zero);
-    const __m128i right =
-        _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p10)),
-                                             _mm_cvtsi32_si128(static_cast<int>(p11))),
-                          zero);
+    const __m128i both =
+        _mm_unpacklo_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top)),
+                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom)));
+    const __m128i left = _mm_unpacklo_epi8(both, zero), right = _mm_unpackhi_epi8(both, zero);
     const __m128i half = _mm_set1_epi16(128);
     const __m128i across = _mm_srli_epi16(
         _mm_add_epi16(
@@ -103,7 +100,10 @@ std::uint32_t bilinear(std::uint32_t p00, std::uint32_t p10, std::uint32_t p01, 
         std::uint32_t hi = ((((a >> 8) & even) * g + ((b >> 8) & even) * f + half) >> 8) & even;
         return lo | (hi << 8);
     };
-    return lerp(lerp(p00, p10, fx), lerp(p01, p11, fx), fy);
+    std::uint32_t p[4];
+    std::memcpy(p, top, 8);
+    std::memcpy(p + 2, bottom, 8);
+    return lerp(lerp(p[0], p[1], fx), lerp(p[2], p[3], fx), fy);
 #endif
 }
 
@@ -406,10 +406,20 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         int ya = 0, yb = 0; // rows the view reaches; none when the column misses it
         int fa = 0, fb = 0; // rows it covers whole, a pixel inside the exact edge: [fa, fb]
         int ua = 0, ub = 0;
-        int fx256 = 0;
-        double fx = 0.0, s = 1.0, invS = 1.0, coverX = 0.0;
+        double fx = 0.0, s = 1.0, coverX = 0.0;
     };
+    // How a column the view covers whole samples the snapshot: the row that screen row y reads,
+    // (y + 0.5 - cy) / s + cy - 0.5, in fixed point with 32 bits of fraction, so that its whole
+    // part grows in exact steps down the column and the screen row where it reaches a given
+    // snapshot row is a division; and the pair of pixels side by side that it mixes.
+    struct Sampler {
+        std::int64_t row0 = 0, rowStep = 0; // the row at screen row 0, and its growth a row
+        std::uint32_t pair = 0;             // the byte offset in a row of the pair's left pixel
+        std::uint32_t fx256 = 0;            // the right one's weight, in 1/256
+    };
+    constexpr double rowUnit = 4294967296.0;
     std::vector<Column> cols(static_cast<std::size_t>(area.width()));
+    std::vector<Sampler> samplers(cols.size());
     int firstWhole = area.x1, lastWhole = area.x0 - 1;
     int firstReach = area.x1, lastReach = area.x0 - 1;
     for (int x = area.x0; x < area.x1; ++x) {
@@ -425,7 +435,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             continue;
         }
         c.s = eye / depth;
-        c.invS = depth / eye;
+        const double invS = depth / eye;
         firstReach = std::min(firstReach, x);
         lastReach = std::max(lastReach, x);
         double slope = cosA * eye * eye / (depth * depth); // screen pixels per u
@@ -434,7 +444,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         c.yb = std::min(area.y1, static_cast<int>(std::ceil(cy + c.s * halfH)));
         c.fa = area.y1;
         c.fb = area.y0 - 1;
-        if (c.coverX >= 1.0) {
+        // A pair of pixels is read as one: a view a pixel wide has only edges.
+        if (c.coverX >= 1.0 && snap.pixels.width >= 2) {
             c.fa = static_cast<int>(std::ceil(cy - c.s * halfH + 0.5)) + 1;
             c.fb = static_cast<int>(std::floor(cy + c.s * halfH - 0.5)) - 1;
             firstWhole = std::min(firstWhole, x);
@@ -443,9 +454,20 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         double fu = cx + u - 0.5;
         int u0 = static_cast<int>(std::floor(fu));
         c.fx = fu - u0;
-        c.fx256 = static_cast<int>(c.fx * 256.0 + 0.5);
         c.ua = std::clamp(u0, source.x0, source.x1 - 1);
         c.ub = std::clamp(u0 + 1, source.x0, source.x1 - 1);
+        Sampler& sampler = samplers[static_cast<std::size_t>(x - area.x0)];
+        sampler.row0 = std::llround((cy - cy * invS + 0.5 * invS - 0.5) * rowUnit);
+        sampler.rowStep = std::llround(invS * rowUnit);
+        sampler.pair = static_cast<std::uint32_t>(c.ua) * 4;
+        sampler.fx256 = static_cast<std::uint32_t>(c.fx * 256.0 + 0.5);
+        // A pair clamped to one pixel at an edge of the snapshot reads it beside a neighbour
+        // inside the framebuffer, with all the weight on it.
+        if (c.ua == c.ub) {
+            const bool left = c.ua + 1 < snap.pixels.width;
+            sampler.pair = static_cast<std::uint32_t>(left ? c.ua : c.ua - 1) * 4;
+            sampler.fx256 = left ? 0 : 256;
+        }
     }
     auto column = [&](int x) -> const Column& {
         return cols[static_cast<std::size_t>(x - area.x0)];
@@ -505,15 +527,6 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         // The snapshot already holds the view's opacity.
         blend::blendPixel(out, rgba, static_cast<std::uint32_t>(cover * 255.0 + 0.5));
     };
-    // Rows lie well above -1 here: truncation is the floor without a library call.
-    auto floorRow = [](double fv) {
-        int v = static_cast<int>(fv + 1.0) - 1;
-        return v;
-    };
-    // The snapshot row, with its fraction, that a pixel sy rows below the centre samples in a
-    // column whose height scale is 1 / invS.
-    auto sampledRow = [centre = cy](double sy, double invS) { return centre + sy * invS - 0.5; };
-
     // Pixels the view covers whole go by columns. A column samples one pair of snapshot
     // columns, at rows that only grow down the screen, so a plain stretch down that pair is a
     // stretch of the column in its colour, and the row where the next stretch starts is known
@@ -522,6 +535,11 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     const int first = source.y0, last = source.y1 - 1;
     const auto width = static_cast<std::size_t>(area.width());
     const std::uint8_t* const pixels = snap.pixels.pixels.data();
+    // The snapshot row screen row y of a column samples, in 1/2^32 rows.
+    auto rowAt = [](const Sampler& sampler, int y) { return sampler.row0 + y * sampler.rowStep; };
+    auto wholeRow = [first, last](std::int64_t row) {
+        return static_cast<int>(std::clamp<std::int64_t>(row >> 32, first, last));
+    };
     const std::size_t stride = snap.pixels.stride();
     const Snapshot::Stretch* const stretches = snap.stretches.data();
     std::vector<std::uint32_t> line(width);
@@ -552,7 +570,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     // next stretch starts.
     auto startStretch = [&](std::size_t i, int y) {
         const Column& c = cols[i];
-        const int v = std::clamp(floorRow(sampledRow(y + 0.5 - cy, c.invS)), first, last);
+        const Sampler& sampler = samplers[i];
+        const int v = wholeRow(rowAt(sampler, y));
         std::size_t k = stretchOf[i];
         while (stretches[k].end <= v)
             ++k;
@@ -568,40 +587,30 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         const int end = stretch.end;
         if (end > last)
             return;
-        // The first row below that samples past the stretch: a guess from the inverse of
-        // sampledRow, then set right by the formula itself.
+        // The first row below that samples the stretch's end row: the sampled row grows by
+        // rowStep a row from above the stretch's rows.
         const int lastRow = std::min(c.fb, area.y1 - 1);
-        int next = std::max(y + 1, static_cast<int>(std::ceil((end + 0.5 - cy) * c.s + cy - 0.5)));
-        while (next > y + 1 && floorRow(sampledRow(next - 1 + 0.5 - cy, c.invS)) >= end)
-            --next;
-        while (next <= lastRow && floorRow(sampledRow(next + 0.5 - cy, c.invS)) < end)
-            ++next;
+        const std::int64_t toEnd = (std::int64_t{end} << 32) - sampler.row0;
+        const auto next = static_cast<int>(
+            std::max<std::int64_t>(y + 1, (toEnd + sampler.rowStep - 1) / sampler.rowStep));
         if (next <= lastRow)
             dueAt(i, next);
     };
     // Column i's pixel at row y, mixed from its four samples.
     auto mix = [&](std::size_t i, int y, std::uint8_t* out) {
-        const Column& c = cols[i];
-        const double fv = sampledRow(y + 0.5 - cy, c.invS);
-        const int v0 = floorRow(fv);
-        const std::uint8_t* rowA =
-            pixels + static_cast<std::size_t>(std::clamp(v0, first, last)) * stride;
-        const std::uint8_t* rowB =
-            pixels + static_cast<std::size_t>(std::clamp(v0 + 1, first, last)) * stride;
-        const auto a = static_cast<std::size_t>(c.ua) * 4, b = static_cast<std::size_t>(c.ub) * 4;
-        std::uint32_t p00, p10, p01, p11;
-        std::memcpy(&p00, rowA + a, 4);
-        std::memcpy(&p10, rowA + b, 4);
-        std::memcpy(&p01, rowB + a, 4);
-        std::memcpy(&p11, rowB + b, 4);
+        const Sampler& sampler = samplers[i];
+        const std::int64_t row = rowAt(sampler, y);
+        const std::uint8_t* top = pixels + static_cast<std::size_t>(wholeRow(row)) * stride;
+        const std::uint8_t* bottom =
+            pixels + static_cast<std::size_t>(wholeRow(row + (std::int64_t{1} << 32))) * stride;
 #if defined(__GNUC__)
         // A mixing column reads the snapshot a row further down each row of the screen, too
         // sparsely for the processor to see it coming: ask for the rows it reads next early.
-        __builtin_prefetch(rowB + 2 * stride + a);
+        __builtin_prefetch(bottom + 2 * stride + sampler.pair);
 #endif
+        const auto fy = static_cast<std::uint32_t>(((row & 0xffffffff) + (1 << 23)) >> 24);
         const std::uint32_t mixed =
-            bilinear(p00, p10, p01, p11, static_cast<std::uint32_t>(c.fx256),
-                     static_cast<std::uint32_t>((fv - v0) * 256.0 + 0.5));
+            bilinear(top + sampler.pair, bottom + sampler.pair, sampler.fx256, fy);
         std::memcpy(out, &mixed, 4);
     };
 
