@@ -606,7 +606,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
 #if defined(__GNUC__)
         // A mixing column reads the snapshot a row further down each row of the screen, too
         // sparsely for the processor to see it coming: ask for the rows it reads next early.
-        __builtin_prefetch(bottom + 2 * stride + sampler.pair);
+        __builtin_prefetch(bottom + 4 * stride + sampler.pair);
 #endif
         const auto fy = static_cast<std::uint32_t>(((row & 0xffffffff) + (1 << 23)) >> 24);
         const std::uint32_t mixed =
