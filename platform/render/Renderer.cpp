@@ -546,56 +546,57 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     // The columns sampled row by row: every column until its first stretch starts, since a
     // pixel mixed from its four samples is right whatever stretch it lies in.
     std::vector<std::uint64_t> watched((width + 63) / 64, ~std::uint64_t{0});
-    // The columns whose next stretch starts at each row, as lists linked through `nextDue`.
-    std::vector<int> due(static_cast<std::size_t>(area.height()), -1);
-    std::vector<int> nextDue(width, -1);
-    // Each column's stretch, as an index into `stretches`.
-    std::vector<std::size_t> stretchOf(width);
-    auto dueAt = [&](std::size_t i, int y) {
-        int& head = due[static_cast<std::size_t>(y - area.y0)];
-        nextDue[i] = head;
-        head = static_cast<int>(i);
+    // Where each column enters each stretch it samples, found column by column and then
+    // sorted by row: a plain stretch's colour goes into the line and its column out of
+    // `watched`, a mixing one's column into it. The line's entry for a mixing column is never
+    // read, so every start writes its colour.
+    struct Start {
+        std::uint32_t column; // with the top bit set for a mixing stretch
+        std::uint32_t colour;
     };
+    constexpr std::uint32_t mixing = 1u << 31;
+    std::vector<std::pair<int, Start>> found;
+    found.reserve(width * 4);
     for (std::size_t i = 0; i < width; ++i) {
         const Column& c = cols[i];
-        const int top = std::max(c.fa, area.y0);
-        if (top > c.fb || top >= area.y1)
-            continue;
-        stretchOf[i] = snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
-        dueAt(i, top);
-    }
-
-    // Column i at row y, where it starts a stretch: a plain one's colour goes into the line
-    // and the column out of `watched`, a mixing one's column into it, until the row where the
-    // next stretch starts.
-    auto startStretch = [&](std::size_t i, int y) {
-        const Column& c = cols[i];
         const Sampler& sampler = samplers[i];
-        const int v = wholeRow(rowAt(sampler, y));
-        std::size_t k = stretchOf[i];
-        while (stretches[k].end <= v)
-            ++k;
-        stretchOf[i] = k;
-        const Snapshot::Stretch& stretch = stretches[k];
-        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
-        if (stretch.plain) {
-            line[i] = stretch.colour;
-            watched[i / 64] &= ~bit;
-        } else {
-            watched[i / 64] |= bit;
-        }
-        const int end = stretch.end;
-        if (end > last)
-            return;
-        // The first row below that samples the stretch's end row: the sampled row grows by
-        // rowStep a row from above the stretch's rows.
+        int row = std::max(c.fa, area.y0);
         const int lastRow = std::min(c.fb, area.y1 - 1);
-        const std::int64_t toEnd = (std::int64_t{end} << 32) - sampler.row0;
-        const auto next = static_cast<int>(
-            std::max<std::int64_t>(y + 1, (toEnd + sampler.rowStep - 1) / sampler.rowStep));
-        if (next <= lastRow)
-            dueAt(i, next);
-    };
+        if (row > lastRow)
+            continue;
+        const Snapshot::Stretch* stretch =
+            stretches + snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
+        for (;;) {
+            // The stretch this row samples; a row may step over short ones.
+            const int v = wholeRow(rowAt(sampler, row));
+            while (stretch->end <= v)
+                ++stretch;
+            found.push_back(
+                {row,
+                 {static_cast<std::uint32_t>(i) | (stretch->plain ? 0 : mixing), stretch->colour}});
+            if (stretch->end > last)
+                break;
+            // The first row below that samples the stretch's end row: the sampled row grows by
+            // rowStep a row.
+            const std::int64_t toEnd = (std::int64_t{stretch->end} << 32) - sampler.row0;
+            row = static_cast<int>(
+                std::max<std::int64_t>(row + 1, (toEnd + sampler.rowStep - 1) / sampler.rowStep));
+            if (row > lastRow)
+                break;
+        }
+    }
+    // The starts at row y are starts[due[y - area.y0]] up to starts[due[y + 1 - area.y0]].
+    std::vector<std::size_t> due(static_cast<std::size_t>(area.height()) + 1, 0);
+    for (const auto& [row, start] : found)
+        ++due[static_cast<std::size_t>(row - area.y0) + 1];
+    for (std::size_t r = 1; r < due.size(); ++r)
+        due[r] += due[r - 1];
+    std::vector<Start> starts(found.size());
+    {
+        std::vector<std::size_t> fill(due.begin(), due.end() - 1);
+        for (const auto& [row, start] : found)
+            starts[fill[static_cast<std::size_t>(row - area.y0)]++] = start;
+    }
     // Column i's pixel at row y, mixed from its four samples.
     auto mix = [&](std::size_t i, int y, std::uint8_t* out) {
         const Sampler& sampler = samplers[i];
@@ -640,10 +641,13 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         for (int x = b; x < reachB; ++x)
             edgePixel(x, y);
 
-        for (int i = due[static_cast<std::size_t>(y - area.y0)]; i >= 0;) {
-            const int after = nextDue[static_cast<std::size_t>(i)];
-            startStretch(static_cast<std::size_t>(i), y);
-            i = after;
+        for (std::size_t k = due[static_cast<std::size_t>(y - area.y0)],
+                         end = due[static_cast<std::size_t>(y - area.y0) + 1];
+             k < end; ++k) {
+            const std::uint32_t i = starts[k].column & ~mixing;
+            const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+            line[i] = starts[k].colour;
+            watched[i / 64] = (watched[i / 64] & ~bit) | ((starts[k].column & mixing) ? bit : 0);
         }
         if (a >= b)
             continue;
