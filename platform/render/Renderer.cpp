@@ -529,9 +529,9 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     };
     // Pixels the view covers whole go by columns. A column samples one pair of snapshot
     // columns, at rows that only grow down the screen, so a plain stretch down that pair is a
-    // stretch of the column in its colour, and the row where the next stretch starts is known
-    // when one starts. Each row is a copy of the line of those colours, with the columns in a
-    // mixing stretch sampled over it.
+    // stretch of the column in its colour, and the row where the next stretch starts follows
+    // from where this one ends. Each row is a copy of the line of those colours, with the
+    // columns in a mixing stretch sampled over it.
     const int first = source.y0, last = source.y1 - 1;
     const auto width = static_cast<std::size_t>(area.width());
     const std::uint8_t* const pixels = snap.pixels.pixels.data();
