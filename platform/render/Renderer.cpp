@@ -725,24 +725,56 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
     // colour throughout.
     std::vector<std::vector<Stretch>> columns(width);
     std::vector<Stretch> open(width);
+    // Whether each column's open stretch is plain, as a lane of all ones or all zeros.
+    std::vector<std::uint32_t> openPlain(width, 0);
     for (int y = over.y0; y < over.y1; ++y) {
         const std::uint8_t* top = pixels.at(over.x0, y);
         const std::uint8_t* bottom = pixels.at(over.x0, std::min(y + 1, over.y1 - 1));
-        for (std::size_t x = 0; x < width; ++x) {
+        auto visit = [&](std::size_t x, bool plain, std::uint32_t p00) {
+            if (y > over.y0 && plain == open[x].plain)
+                return;
+            if (y > over.y0) {
+                open[x].end = y;
+                columns[x].push_back(open[x]);
+            }
+            open[x] = {0, p00, plain};
+            openPlain[x] = plain ? ~0u : 0u;
+        };
+        std::size_t x = 0;
+#if defined(__SSE2__)
+        // Four blocks at a time while their right pixels lie inside the row; most rows start
+        // no stretch in most columns.
+        if (y > over.y0) {
+            auto load = [](const void* p) {
+                return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            };
+            for (; x + 4 < width; x += 4) {
+                const __m128i p00 = load(top + x * 4);
+                const __m128i plain =
+                    _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi32(p00, load(top + x * 4 + 4)),
+                                                _mm_cmpeq_epi32(p00, load(bottom + x * 4))),
+                                  _mm_cmpeq_epi32(p00, load(bottom + x * 4 + 4)));
+                const int changed = _mm_movemask_ps(
+                    _mm_castsi128_ps(_mm_xor_si128(plain, load(openPlain.data() + x))));
+                if (changed == 0)
+                    continue;
+                std::uint32_t lanes[4], colours[4];
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), plain);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(colours), p00);
+                for (std::size_t k = 0; k < 4; ++k)
+                    if (changed & (1 << k))
+                        visit(x + k, lanes[k] != 0, colours[k]);
+            }
+        }
+#endif
+        for (; x < width; ++x) {
             const std::size_t right = std::min(x + 1, width - 1) * 4;
             std::uint32_t p00, p10, p01, p11;
             std::memcpy(&p00, top + x * 4, 4);
             std::memcpy(&p10, top + right, 4);
             std::memcpy(&p01, bottom + x * 4, 4);
             std::memcpy(&p11, bottom + right, 4);
-            const bool plain = ((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) == 0;
-            if (y > over.y0 && plain == open[x].plain)
-                continue;
-            if (y > over.y0) {
-                open[x].end = y;
-                columns[x].push_back(open[x]);
-            }
-            open[x] = {0, p00, plain};
+            visit(x, ((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) == 0, p00);
         }
     }
     // Short plain stretches join the mixing ones around them.
