@@ -723,7 +723,10 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
     // Row by row, each column's stretch so far and whether it is plain. Two blocks one above
     // the other that are each one colour share a row of pixels, so a plain stretch is one
     // colour throughout.
-    std::vector<std::vector<Stretch>> columns(width);
+    // The stretches as they end, in one list in row order, each with its column.
+    std::vector<std::pair<std::size_t, Stretch>> ended;
+    ended.reserve(width * 8);
+    std::vector<std::size_t> perColumn(width + 1, 0);
     std::vector<Stretch> open(width);
     // Whether each column's open stretch is plain, as a lane of all ones or all zeros.
     std::vector<std::uint32_t> openPlain(width, 0);
@@ -735,7 +738,8 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
                 return;
             if (y > over.y0) {
                 open[x].end = y;
-                columns[x].push_back(open[x]);
+                ended.push_back({x, open[x]});
+                ++perColumn[x + 1];
             }
             open[x] = {0, p00, plain};
             openPlain[x] = plain ? ~0u : 0u;
@@ -777,15 +781,28 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
             visit(x, ((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) == 0, p00);
         }
     }
+    for (std::size_t x = 0; x < width; ++x) {
+        open[x].end = over.y1;
+        ended.push_back({x, open[x]});
+        ++perColumn[x + 1];
+    }
+    // Column by column, each from the top down.
+    for (std::size_t x = 0; x < width; ++x)
+        perColumn[x + 1] += perColumn[x];
+    std::vector<Stretch> found(ended.size());
+    {
+        std::vector<std::size_t> next(perColumn.begin(), perColumn.end() - 1);
+        for (const auto& [x, stretch] : ended)
+            found[next[x]++] = stretch;
+    }
     // Short plain stretches join the mixing ones around them.
     stretches.clear();
     columnStarts.assign(width + 1, 0);
     for (std::size_t x = 0; x < width; ++x) {
-        open[x].end = over.y1;
-        columns[x].push_back(open[x]);
         columnStarts[x] = stretches.size();
         int start = over.y0;
-        for (Stretch stretch : columns[x]) {
+        for (std::size_t k = perColumn[x]; k < perColumn[x + 1]; ++k) {
+            Stretch stretch = found[k];
             stretch.plain = stretch.plain && stretch.end - start >= shortestPlain;
             if (!stretch.plain && stretches.size() > columnStarts[x] && !stretches.back().plain)
                 stretches.back().end = stretch.end;
