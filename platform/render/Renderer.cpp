@@ -107,6 +107,23 @@ std::uint32_t bilinear(const std::uint8_t* top, const std::uint8_t* bottom, std:
 #endif
 }
 
+// Values each given with its bucket, in order of bucket and, within one, in the order given (a
+// counting sort); `bounds` gets where each of the `buckets` begins in the result, and an end.
+template <typename Value>
+std::vector<Value> byBucket(const std::vector<std::pair<std::size_t, Value>>& keyed,
+                            std::size_t buckets, std::vector<std::size_t>& bounds) {
+    bounds.assign(buckets + 1, 0);
+    for (const auto& [bucket, value] : keyed)
+        ++bounds[bucket + 1];
+    for (std::size_t b = 0; b < buckets; ++b)
+        bounds[b + 1] += bounds[b];
+    std::vector<Value> sorted(keyed.size());
+    std::vector<std::size_t> next(bounds.begin(), bounds.end() - 1);
+    for (const auto& [bucket, value] : keyed)
+        sorted[next[bucket]++] = value;
+    return sorted;
+}
+
 void copyRows(Framebuffer& to, const Framebuffer& from, const PixelRect& area) {
     for (int y = area.y0; y < area.y1; ++y)
         std::memcpy(to.at(area.x0, y), from.at(area.x0, y),
@@ -555,7 +572,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         std::uint32_t colour;
     };
     constexpr std::uint32_t mixing = 1u << 31;
-    std::vector<std::pair<int, Start>> found;
+    std::vector<std::pair<std::size_t, Start>> found; // by row from the area's top
     found.reserve(width * 4);
     for (std::size_t i = 0; i < width; ++i) {
         const Column& c = cols[i];
@@ -572,7 +589,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             while (stretch->end <= v)
                 ++stretch;
             found.push_back(
-                {row,
+                {static_cast<std::size_t>(row - area.y0),
                  {static_cast<std::uint32_t>(i) | (stretch->plain ? 0 : mixing), stretch->colour}});
             if (stretch->end > last)
                 break;
@@ -586,17 +603,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         }
     }
     // The starts at row y are starts[due[y - area.y0]] up to starts[due[y + 1 - area.y0]].
-    std::vector<std::size_t> due(static_cast<std::size_t>(area.height()) + 1, 0);
-    for (const auto& [row, start] : found)
-        ++due[static_cast<std::size_t>(row - area.y0) + 1];
-    for (std::size_t r = 1; r < due.size(); ++r)
-        due[r] += due[r - 1];
-    std::vector<Start> starts(found.size());
-    {
-        std::vector<std::size_t> fill(due.begin(), due.end() - 1);
-        for (const auto& [row, start] : found)
-            starts[fill[static_cast<std::size_t>(row - area.y0)]++] = start;
-    }
+    std::vector<std::size_t> due;
+    const std::vector<Start> starts = byBucket(found, static_cast<std::size_t>(area.height()), due);
     // Column i's pixel at row y, mixed from its four samples.
     auto mix = [&](std::size_t i, int y, std::uint8_t* out) {
         const Sampler& sampler = samplers[i];
@@ -720,13 +728,12 @@ Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool 
 void Renderer::Snapshot::findStretches(const PixelRect& over) {
     stretchesOver = over;
     const auto width = static_cast<std::size_t>(over.width());
-    // Row by row, each column's stretch so far and whether it is plain. Two blocks one above
-    // the other that are each one colour share a row of pixels, so a plain stretch is one
-    // colour throughout.
     // The stretches as they end, in one list in row order, each with its column.
     std::vector<std::pair<std::size_t, Stretch>> ended;
     ended.reserve(width * 8);
-    std::vector<std::size_t> perColumn(width + 1, 0);
+    // Row by row, each column's stretch so far and whether it is plain. Two blocks one above
+    // the other that are each one colour share a row of pixels, so a plain stretch is one
+    // colour throughout.
     std::vector<Stretch> open(width);
     // Whether each column's open stretch is plain, as a lane of all ones or all zeros.
     std::vector<std::uint32_t> openPlain(width, 0);
@@ -739,7 +746,6 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
             if (y > over.y0) {
                 open[x].end = y;
                 ended.push_back({x, open[x]});
-                ++perColumn[x + 1];
             }
             open[x] = {0, p00, plain};
             openPlain[x] = plain ? ~0u : 0u;
@@ -784,17 +790,10 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
     for (std::size_t x = 0; x < width; ++x) {
         open[x].end = over.y1;
         ended.push_back({x, open[x]});
-        ++perColumn[x + 1];
     }
     // Column by column, each from the top down.
-    for (std::size_t x = 0; x < width; ++x)
-        perColumn[x + 1] += perColumn[x];
-    std::vector<Stretch> found(ended.size());
-    {
-        std::vector<std::size_t> next(perColumn.begin(), perColumn.end() - 1);
-        for (const auto& [x, stretch] : ended)
-            found[next[x]++] = stretch;
-    }
+    std::vector<std::size_t> perColumn;
+    const std::vector<Stretch> found = byBucket(ended, width, perColumn);
     // Short plain stretches join the mixing ones around them.
     stretches.clear();
     columnStarts.assign(width + 1, 0);
