@@ -117,6 +117,12 @@ start() { # start [OPTION...]
     app=$!
     local id
     id=$(timeout 20 xdotool search --sync --onlyvisible --name '^Nocturo$' 2>/dev/null | head -n1)
+    if [[ -z "$id" ]]; then # nothing after this could be told apart from this failure
+        fail "the window shows within 20 seconds (nocturo $*)"
+        tail -n 20 "$out/nocturo.log"
+        echo "$passed passed, $failed failed"
+        exit 1
+    fi
     eval "$(xdotool getwindowgeometry --shell "$id")"
     wx=$X
     wy=$Y
@@ -287,7 +293,7 @@ size() {
 if command -v openbox >/dev/null; then
     openbox --sm-disable >"$out/wm.log" 2>&1 &
     wm=$!
-    sleep 1
+    check "the window manager takes the display" eventually 10 "$probe" wm
     start --fullscreen
     check "--fullscreen fills the display" eventually 3 size 800x1000
     wx=0

@@ -11,10 +11,13 @@
 //   x11probe drop WINDOW FILE      drops FILE on the window as a file manager does, over the
 //                                  XDND protocol, and waits for the window to finish with it
 //   x11probe png FILE W H R G B    writes a picture of W x H pixels of one colour
+//   x11probe wm                    exits 0 once a window manager has taken the display, that is
+//                                  names its own check window on the root window
 
 #include "platform/render/Framebuffer.h"
 #include "platform/render/PngFile.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <algorithm>
@@ -32,8 +35,9 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: x11probe shot FILE.png | pixel X Y | saver-timeout SECONDS | "
-                         "saver | watch X Y SECONDS | drop WINDOW FILE | png FILE W H R G B\n");
+    std::fprintf(stderr,
+                 "usage: x11probe shot FILE.png | pixel X Y | saver-timeout SECONDS | "
+                 "saver | watch X Y SECONDS | drop WINDOW FILE | png FILE W H R G B | wm\n");
     return 2;
 }
 
@@ -173,6 +177,35 @@ int drop(Display* display, Window target, const std::string& file) {
     return 1;
 }
 
+// The window a property of WINDOW names, or None.
+Window windowProperty(Display* display, Window window, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window named = None;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success &&
+        type == XA_WINDOW && format == 32 && count == 1)
+        named = *reinterpret_cast<Window*>(data);
+    if (data)
+        XFree(data);
+    return named;
+}
+
+// A window manager that follows the desktop's conventions names a check window of its own on the
+// root window once it manages the display, and the check window names itself. Before that, a
+// window mapped full screen may be left as it was asked for, unmanaged.
+bool windowManagerRuns(Display* display) {
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    Window named = windowProperty(display, DefaultRootWindow(display), check);
+    bool runs = named != None && windowProperty(display, named, check) == named;
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return runs;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -262,6 +295,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "x11probe: built without the screen saver extension\n");
         status = 1;
 #endif
+    } else if (command == "wm" && argc == 2) {
+        status = windowManagerRuns(display) ? 0 : 1;
     } else {
         status = usage();
     }
