@@ -77,7 +77,7 @@ TEST(PictureReader, RefusesAsDamagedAFileThatWouldOverrunTheDecoder) {
     for (const char* name :
          {"huffman-table-too-long.jpg", "huffman-table-too-long-before-the-frame.jpg",
           "chunk-longer-than-the-file.png", "empty-data-chunk-first.png",
-          "empty-data-chunk-after-cgbi-chunk.png"}) {
+          "empty-data-chunk-after-cgbi-chunk.png", "empty-data-chunk-without-its-checksum.png"}) {
         std::ifstream in(std::string(NOCTURO_TEST_DIR) + "/../fuzz/corpus/picture/" + name,
                          std::ios::binary);
         Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

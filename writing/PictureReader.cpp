@@ -143,6 +143,15 @@ PngChunks pngChunks(std::span<const std::uint8_t> bytes) {
         }
         at += length;
     }
+    // A last chunk cut off inside its data or checksum: the decoder takes its length and type
+    // as they stand and copies the data before it finds the file short, so an empty IDAT chunk
+    // there reaches it all the same. Without its end chunk the file cannot be decoded anyway;
+    // only an end chunk that has lost its checksum is still read as whole.
+    if (at + 8 <= bytes.size() && at + frame > bytes.size() &&
+        std::memcmp(bytes.data() + at + 4, "IEND", 4) != 0) {
+        chunks.overrun = true;
+        return chunks;
+    }
     if (chunks.withoutEmptyData)
         piece(at, bytes.size());
     return chunks;
