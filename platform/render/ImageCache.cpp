@@ -23,6 +23,9 @@ struct Axis {
     std::vector<float> total;
     std::vector<int> end;       // first + count: never decreases along the axis
     std::vector<int> sameTotal; // the last pixel from this one on with the same total weight
+    // For each source pixel boundary k (0 to the source's length), the last target pixel whose
+    // source pixels all lie before k, or -1.
+    std::vector<int> lastBefore;
 };
 
 Axis makeAxis(double origin, double length, int source, int from, int to) {
@@ -80,6 +83,13 @@ Axis makeAxis(double origin, double length, int source, int from, int to) {
         auto k = static_cast<std::size_t>(i);
         axis.sameTotal[k] =
             std::fabs(axis.total[k] - axis.total[k + 1]) < 1e-5f ? axis.sameTotal[k + 1] : i;
+    }
+    axis.lastBefore.resize(static_cast<std::size_t>(source) + 1);
+    int done = 0;
+    for (int k = 0; k <= source; ++k) {
+        while (done <= last && axis.end[static_cast<std::size_t>(done)] <= k)
+            ++done;
+        axis.lastBefore[static_cast<std::size_t>(k)] = done - 1;
     }
     return axis;
 }
@@ -373,6 +383,18 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
             }
         }
         sum.toPixel(rgba);
+#if defined(__SSE2__)
+        // A few target rows down, an edge is read at about the same place. The picture is
+        // larger than the cache and the frame drawn since the last resampling has pushed it
+        // out, so those rows are asked for now, to be there by then.
+        const auto ahead = static_cast<std::size_t>(std::min(j + 4, area.height() - 1));
+        for (int t = 0; t < ay.count[ahead]; ++t) {
+            const std::uint8_t* row =
+                base + static_cast<std::size_t>(ay.first[ahead] + t) * lv.width * 4;
+            _mm_prefetch(reinterpret_cast<const char*>(row + x0 * 4), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(row + (x0 + n - 1) * 4), _MM_HINT_T0);
+        }
+#endif
     };
     // A source colour spread over a target pixel that weighs `weight` of a whole one.
     auto spread = [&](std::uint32_t colour, float weight, std::uint8_t rgba[4]) {
@@ -416,10 +438,7 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
                 ++s;
             if (s < same.size() && same[s].start <= ax.first[ii]) {
                 // Every target pixel whose source pixels all lie in this run.
-                int last = static_cast<int>(
-                               std::upper_bound(ax.end.begin() + i, ax.end.end(), same[s].end) -
-                               ax.end.begin()) -
-                           1;
+                const int last = ax.lastBefore[static_cast<std::size_t>(same[s].end)];
                 while (i <= last) {
                     int to = std::min(last, ax.sameTotal[static_cast<std::size_t>(i)]);
                     std::uint8_t rgba[4];
