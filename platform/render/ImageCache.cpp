@@ -23,9 +23,6 @@ struct Axis {
     std::vector<float> total;
     std::vector<int> end;       // first + count: never decreases along the axis
     std::vector<int> sameTotal; // the last pixel from this one on with the same total weight
-    // For each source pixel boundary k (0 to the source's length), the last target pixel whose
-    // source pixels all lie before k, or -1.
-    std::vector<int> lastBefore;
 };
 
 Axis makeAxis(double origin, double length, int source, int from, int to) {
@@ -84,14 +81,20 @@ Axis makeAxis(double origin, double length, int source, int from, int to) {
         axis.sameTotal[k] =
             std::fabs(axis.total[k] - axis.total[k + 1]) < 1e-5f ? axis.sameTotal[k + 1] : i;
     }
-    axis.lastBefore.resize(static_cast<std::size_t>(source) + 1);
-    int done = 0;
-    for (int k = 0; k <= source; ++k) {
-        while (done <= last && axis.end[static_cast<std::size_t>(done)] <= k)
-            ++done;
-        axis.lastBefore[static_cast<std::size_t>(k)] = done - 1;
-    }
     return axis;
+}
+
+// For each source pixel boundary k (0 to `source`), the last target pixel of the axis whose
+// source pixels all lie before k, or -1.
+std::vector<int> lastBefore(const Axis& axis, int source) {
+    std::vector<int> last(static_cast<std::size_t>(source) + 1);
+    std::size_t done = 0;
+    for (int k = 0; k <= source; ++k) {
+        while (done < axis.end.size() && axis.end[done] <= k)
+            ++done;
+        last[static_cast<std::size_t>(k)] = static_cast<int>(done) - 1;
+    }
+    return last;
 }
 
 std::int64_t toFixed(float v) {
@@ -354,6 +357,7 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
     const PixelRect area = key.visible;
     const Axis ax = makeAxis(x, w, lv.width, area.x0, area.x1);
     const Axis ay = makeAxis(y, h, lv.height, area.y0, area.y1);
+    const std::vector<int> lastInRun = lastBefore(ax, lv.width);
     const int outW = area.width();
 
     Entry entry{key, image, {}};
@@ -438,7 +442,7 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
                 ++s;
             if (s < same.size() && same[s].start <= ax.first[ii]) {
                 // Every target pixel whose source pixels all lie in this run.
-                const int last = ax.lastBefore[static_cast<std::size_t>(same[s].end)];
+                const int last = lastInRun[static_cast<std::size_t>(same[s].end)];
                 while (i <= last) {
                     int to = std::min(last, ax.sameTotal[static_cast<std::size_t>(i)]);
                     std::uint8_t rgba[4];

@@ -34,6 +34,10 @@ fail() {
     failed=$((failed + 1))
     [[ -n "${DISPLAY:-}" ]] && "$probe" shot "$out/failed-$failed.png" 2>/dev/null
 }
+finish() { # the count of checks, and the run's status
+    echo "$passed passed, $failed failed"
+    exit $((failed == 0 ? 0 : 1))
+}
 check() { # check NAME COMMAND...
     local name=$1
     shift
@@ -60,8 +64,7 @@ exec 3>&-
 for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
 if [[ ! -s "$work/display" ]]; then
     fail "Xvfb starts"
-    echo "$passed passed, $failed failed"
-    exit 1
+    finish
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
 unset WAYLAND_DISPLAY
@@ -120,8 +123,7 @@ start() { # start [OPTION...]
     if [[ -z "$id" ]]; then # nothing after this could be told apart from this failure
         fail "the window shows within 20 seconds (nocturo $*)"
         tail -n 20 "$out/nocturo.log"
-        echo "$passed passed, $failed failed"
-        exit 1
+        finish
     fi
     eval "$(xdotool getwindowgeometry --shell "$id")"
     wx=$X
@@ -321,5 +323,4 @@ else
     echo "skipped: full screen (no window manager; scripts/setup installs openbox)"
 fi
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish
