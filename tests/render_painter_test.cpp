@@ -253,6 +253,47 @@ TEST(RenderPainter, PictureDrawnAgainAtTheSamePlaceIsNotResampled) {
     EXPECT_FALSE(cache.isOpaque(discMask(8)));
 }
 
+// A picture that reads the same mirrored has half its target pixels copied from the other
+// half; they must be the pixels that computing each of them gives, but for the rounding of sums
+// taken in the other order. A clear pixel's colour,
+// which weighs nothing, breaks the picture's mirror image without changing what it draws.
+TEST(RenderPainter, MirroredPictureResamplesAsIfEveryPixelWereComputed) {
+    auto mirrored = std::const_pointer_cast<Image>(discMask(60));
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 60; ++x) {
+            std::uint8_t* p = mirrored->pixels.data() + (y * 60 + x) * 4;
+            if (p[3] != 0) // premultiplied-looking greys that grow away from the middle
+                p[0] = p[1] = p[2] = static_cast<std::uint8_t>(std::abs(2 * x - 59) * 4);
+        }
+    auto broken = std::make_shared<Image>(*mirrored);
+    broken->pixels[(30 * 60 + 29) * 4] = 7; // inside the disc, clear
+    ImageCache cache;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> size(34.0f, 70.0f), shift(-3.0f, 3.0f);
+    for (int round = 0; round < 60; ++round) {
+        const float w = size(random), h = round % 3 ? w : size(random);
+        // Centred on a pixel's corner or middle, so that its target pixels mirror too; and
+        // sometimes not, or clipped on one side.
+        const float cx = 40.0f + (round % 4) * 0.5f + (round % 5 == 0 ? shift(random) : 0.0f);
+        const float cy = 40.0f + (round % 2) * 0.5f;
+        const PixelRect visible = round % 7 == 0   ? PixelRect{0, 0, 80, 60}
+                                  : round % 6 == 0 ? PixelRect{10, 10, 70, 70}
+                                                   : PixelRect{0, 0, 80, 80};
+        const ImageCache::Placement place{cx - w / 2, cy - h / 2, w, h, visible};
+        Framebuffer drawn[2] = {blackBitmap(80, 80), blackBitmap(80, 80)};
+        for (int k = 0; k < 2; ++k) {
+            const ScaledImage* scaled = cache.scaled(k ? broken : mirrored, place);
+            ASSERT_NE(scaled, nullptr);
+            Painter painter(drawn[k], 1.0f);
+            painter.fillRect({0, 0, 80, 80}, Color::yellowColor());
+            painter.drawImage(*scaled);
+        }
+        for (std::size_t i = 0; i < drawn[0].pixels.size(); ++i)
+            ASSERT_NEAR(drawn[0].pixels[i], drawn[1].pixels[i], 1)
+                << w << " x " << h << " at " << cx << ", " << cy << ": byte " << i;
+    }
+}
+
 TEST(RenderPainter, PictureOutsideTheClipOrOfNoSizeIsSkipped) {
     auto image = checker(4, 4, 1.0f);
     ImageCache cache;

@@ -97,6 +97,21 @@ std::vector<int> lastBefore(const Axis& axis, int source) {
     return last;
 }
 
+// Whether target pixels i and m of `axis` are each other's mirror image over a picture `source`
+// pixels long: the same weights on the same source pixels counted from the other end.
+bool mirrors(const Axis& axis, std::size_t i, std::size_t m, int source) {
+    const int n = axis.count[i];
+    if (n != axis.count[m] || axis.first[i] != source - axis.end[m] ||
+        axis.total[i] != axis.total[m])
+        return false;
+    const float* a = axis.weights.data() + axis.offset[i];
+    const float* b = axis.weights.data() + axis.offset[m] + n;
+    for (int t = 0; t < n; ++t)
+        if (a[t] != *--b)
+            return false;
+    return true;
+}
+
 std::int64_t toFixed(float v) {
     return std::llround(static_cast<double>(v) * 64.0);
 }
@@ -312,6 +327,16 @@ void ImageCache::index(Source::Level& level, const std::uint8_t* pixels) {
         }
         level.rowEnd.push_back(static_cast<std::uint32_t>(level.runs.size()));
     }
+    const auto rowBytes = static_cast<std::size_t>(level.width) * 4;
+    auto row = [&](int y) { return pixels + static_cast<std::size_t>(y) * rowBytes; };
+    level.mirroredDown = true;
+    for (int y = 0; y < level.height / 2 && level.mirroredDown; ++y)
+        level.mirroredDown = std::memcmp(row(y), row(level.height - 1 - y), rowBytes) == 0;
+    level.mirroredAcross = true;
+    for (int y = 0; y < level.height && level.mirroredAcross; ++y)
+        for (int x = 0; x < level.width / 2 && level.mirroredAcross; ++x)
+            level.mirroredAcross =
+                std::memcmp(row(y) + x * 4, row(y) + (level.width - 1 - x) * 4, 4) == 0;
 }
 
 const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
@@ -410,8 +435,29 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
         sum.toPixel(rgba);
     };
 
+    // Where the picture reads the same mirrored and so do the target pixels' weights, half of
+    // the target pixels are copies: a row of the lower half repeats one of the upper half, and
+    // the right half of a row is its left half backwards.
+    bool across = lv.mirroredAcross && area.x0 + area.x1 == covered.x0 + covered.x1;
+    for (int i = 0; across && i < outW / 2; ++i)
+        across = mirrors(ax, static_cast<std::size_t>(i), static_cast<std::size_t>(outW - 1 - i),
+                         lv.width);
+    const int computedW = across ? (outW + 1) / 2 : outW;
+
     for (int j = 0; j < area.height(); ++j) {
         const auto jj = static_cast<std::size_t>(j);
+        const std::size_t rowStart = out.rowEnd.empty() ? 0 : out.rowEnd.back();
+        if (const int m = covered.y0 + covered.y1 - 1 - j - 2 * area.y0;
+            lv.mirroredDown && m >= 0 && m < j &&
+            mirrors(ay, jj, static_cast<std::size_t>(m), lv.height)) {
+            const auto mm = static_cast<std::size_t>(m);
+            for (std::size_t k = mm == 0 ? 0 : out.rowEnd[mm - 1]; k < out.rowEnd[mm]; ++k) {
+                const ScaledImage::Run run = out.runs[k];
+                out.runs.push_back(run);
+            }
+            writer.endRow();
+            continue;
+        }
         // The runs of one colour shared by every source row under this target row.
         same.clear();
         for (int t = 0; t < ay.count[jj]; ++t) {
@@ -436,13 +482,14 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
         }
 
         std::size_t s = 0;
-        for (int i = 0; i < outW;) {
+        for (int i = 0; i < computedW;) {
             const auto ii = static_cast<std::size_t>(i);
             while (s < same.size() && same[s].end < ax.end[ii])
                 ++s;
             if (s < same.size() && same[s].start <= ax.first[ii]) {
                 // Every target pixel whose source pixels all lie in this run.
-                const int last = lastInRun[static_cast<std::size_t>(same[s].end)];
+                const int last =
+                    std::min(lastInRun[static_cast<std::size_t>(same[s].end)], computedW - 1);
                 while (i <= last) {
                     int to = std::min(last, ax.sameTotal[static_cast<std::size_t>(i)]);
                     std::uint8_t rgba[4];
@@ -457,6 +504,24 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
             computed(i, j, rgba);
             writer.pixel(i, rgba);
             ++i;
+        }
+        // The row's right half: its runs left of the middle, last first, each turned round.
+        for (std::size_t k = out.runs.size(); across && k-- > rowStart;) {
+            const ScaledImage::Run run = out.runs[k];
+            const int end = std::min(run.start + run.length, outW - computedW);
+            if (end <= run.start)
+                continue;
+            if (run.kind == ScaledImage::RunKind::Clear) {
+                writer.clear(outW - end, end - run.start);
+            } else if (run.kind == ScaledImage::RunKind::Solid) {
+                writer.solid(outW - end, end - run.start, run.colour);
+            } else {
+                for (int c = end - 1; c >= run.start; --c) {
+                    std::uint8_t rgba[4];
+                    std::memcpy(rgba, out.pixels.data() + run.offset + (c - run.start) * 4, 4);
+                    writer.pixel(outW - 1 - c, rgba);
+                }
+            }
         }
         writer.endRow();
     }

@@ -61,6 +61,10 @@ private:
             bool indexed = false;
             std::vector<SameRun> runs;
             std::vector<std::uint32_t> rowEnd;
+            // Whether each row reads the same from the right, and the rows the same from the
+            // bottom (a round mask does both), found with the runs.
+            bool mirroredAcross = false;
+            bool mirroredDown = false;
         };
         std::vector<Level> levels;
     };
