@@ -545,10 +545,10 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         blend::blendPixel(out, rgba, static_cast<std::uint32_t>(cover * 255.0 + 0.5));
     };
     // Pixels the view covers whole go by columns. A column samples one pair of snapshot
-    // columns, at rows that only grow down the screen, so a plain stretch down that pair is a
-    // stretch of the column in its colour, and the row where the next stretch starts follows
-    // from where this one ends. Each row is a copy of the line of those colours, with the
-    // columns in a mixing stretch sampled over it.
+    // columns, at rows that only grow down the screen, so a steady stretch down that pair is a
+    // stretch of the column in one colour, the pair mixed across, and the row where the next
+    // stretch starts follows from where this one ends. Each row is a copy of the line of those
+    // colours, with the columns in a mixing stretch sampled over it.
     const int first = source.y0, last = source.y1 - 1;
     const auto width = static_cast<std::size_t>(area.width());
     const std::uint8_t* const pixels = snap.pixels.pixels.data();
@@ -564,7 +564,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     // pixel mixed from its four samples is right whatever stretch it lies in.
     std::vector<std::uint64_t> watched((width + 63) / 64, ~std::uint64_t{0});
     // Where each column enters each stretch it samples, found column by column and then
-    // sorted by row: a plain stretch's colour goes into the line and its column out of
+    // sorted by row: a steady stretch's colour goes into the line and its column out of
     // `watched`, a mixing one's column into it. The line's entry for a mixing column is never
     // read, so every start writes its colour.
     struct Start {
@@ -588,9 +588,15 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             const int v = wholeRow(rowAt(sampler, row));
             while (stretch->end <= v)
                 ++stretch;
+            std::uint32_t colour = stretch->left;
+            if (stretch->steady && stretch->right != colour) {
+                const std::uint32_t pair[2] = {stretch->left, stretch->right};
+                const auto* bytes = reinterpret_cast<const std::uint8_t*>(pair);
+                colour = bilinear(bytes, bytes, sampler.fx256, 0);
+            }
             found.push_back(
                 {static_cast<std::size_t>(row - area.y0),
-                 {static_cast<std::uint32_t>(i) | (stretch->plain ? 0 : mixing), stretch->colour}});
+                 {static_cast<std::uint32_t>(i) | (stretch->steady ? 0 : mixing), colour}});
             if (stretch->end > last)
                 break;
             // The first row below that samples the stretch's end row: the sampled row grows by
@@ -731,24 +737,24 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
     // The stretches as they end, in one list in row order, each with its column.
     std::vector<std::pair<std::size_t, Stretch>> ended;
     ended.reserve(width * 8);
-    // Row by row, each column's stretch so far and whether it is plain. Two blocks one above
-    // the other that are each one colour share a row of pixels, so a plain stretch is one
-    // colour throughout.
+    // Row by row, each column's stretch so far and whether it is steady. Two blocks one above
+    // the other share a row of pixels, so a stretch of blocks whose top and bottom pairs are
+    // alike has one pair throughout.
     std::vector<Stretch> open(width);
-    // Whether each column's open stretch is plain, as a lane of all ones or all zeros.
-    std::vector<std::uint32_t> openPlain(width, 0);
+    // Whether each column's open stretch is steady, as a lane of all ones or all zeros.
+    std::vector<std::uint32_t> openSteady(width, 0);
     for (int y = over.y0; y < over.y1; ++y) {
         const std::uint8_t* top = pixels.at(over.x0, y);
         const std::uint8_t* bottom = pixels.at(over.x0, std::min(y + 1, over.y1 - 1));
-        auto visit = [&](std::size_t x, bool plain, std::uint32_t p00) {
-            if (y > over.y0 && plain == open[x].plain)
+        auto visit = [&](std::size_t x, bool steady, std::uint32_t p00, std::uint32_t p10) {
+            if (y > over.y0 && steady == open[x].steady)
                 return;
             if (y > over.y0) {
                 open[x].end = y;
                 ended.push_back({x, open[x]});
             }
-            open[x] = {0, p00, plain};
-            openPlain[x] = plain ? ~0u : 0u;
+            open[x] = {0, p00, p10, steady};
+            openSteady[x] = steady ? ~0u : 0u;
         };
         std::size_t x = 0;
 #if defined(__SSE2__)
@@ -759,21 +765,21 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
                 return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
             };
             for (; x + 4 < width; x += 4) {
-                const __m128i p00 = load(top + x * 4);
-                const __m128i plain =
-                    _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi32(p00, load(top + x * 4 + 4)),
-                                                _mm_cmpeq_epi32(p00, load(bottom + x * 4))),
-                                  _mm_cmpeq_epi32(p00, load(bottom + x * 4 + 4)));
+                const __m128i p00 = load(top + x * 4), p10 = load(top + x * 4 + 4);
+                const __m128i steady =
+                    _mm_and_si128(_mm_cmpeq_epi32(p00, load(bottom + x * 4)),
+                                  _mm_cmpeq_epi32(p10, load(bottom + x * 4 + 4)));
                 const int changed = _mm_movemask_ps(
-                    _mm_castsi128_ps(_mm_xor_si128(plain, load(openPlain.data() + x))));
+                    _mm_castsi128_ps(_mm_xor_si128(steady, load(openSteady.data() + x))));
                 if (changed == 0)
                     continue;
-                std::uint32_t lanes[4], colours[4];
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), plain);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(colours), p00);
+                std::uint32_t lanes[4], lefts[4], rights[4];
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), steady);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(lefts), p00);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(rights), p10);
                 for (std::size_t k = 0; k < 4; ++k)
                     if (changed & (1 << k))
-                        visit(x + k, lanes[k] != 0, colours[k]);
+                        visit(x + k, lanes[k] != 0, lefts[k], rights[k]);
             }
         }
 #endif
@@ -784,7 +790,7 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
             std::memcpy(&p10, top + right, 4);
             std::memcpy(&p01, bottom + x * 4, 4);
             std::memcpy(&p11, bottom + right, 4);
-            visit(x, ((p00 ^ p10) | (p00 ^ p01) | (p00 ^ p11)) == 0, p00);
+            visit(x, ((p00 ^ p01) | (p10 ^ p11)) == 0, p00, p10);
         }
     }
     for (std::size_t x = 0; x < width; ++x) {
@@ -794,7 +800,7 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
     // Column by column, each from the top down.
     std::vector<std::size_t> perColumn;
     const std::vector<Stretch> found = byBucket(ended, width, perColumn);
-    // Short plain stretches join the mixing ones around them.
+    // Short steady stretches join the mixing ones around them.
     stretches.clear();
     columnStarts.assign(width + 1, 0);
     for (std::size_t x = 0; x < width; ++x) {
@@ -802,8 +808,8 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
         int start = over.y0;
         for (std::size_t k = perColumn[x]; k < perColumn[x + 1]; ++k) {
             Stretch stretch = found[k];
-            stretch.plain = stretch.plain && stretch.end - start >= shortestPlain;
-            if (!stretch.plain && stretches.size() > columnStarts[x] && !stretches.back().plain)
+            stretch.steady = stretch.steady && stretch.end - start >= shortestSteady;
+            if (!stretch.steady && stretches.size() > columnStarts[x] && !stretches.back().steady)
                 stretches.back().end = stretch.end;
             else
                 stretches.push_back(stretch);

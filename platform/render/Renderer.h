@@ -74,16 +74,18 @@ private:
     // What a flip turns: the view drawn without the flip, and its 2 x 2 blocks of pixels that
     // bilinear sampling reads (the block at (x, y) holding pixels x and x + 1 of rows y and
     // y + 1, the last row and column standing in for those past the turned area) cut down each
-    // column into stretches: those all of one colour, and between them those that mix.
+    // column into stretches: steady ones, whose pair of pixels side by side is the same on every
+    // row, so that any mix of them is the mix across the pair; and between them those that mix.
     struct Snapshot {
-        // Stretches of one colour shorter than this many blocks go with the mixing ones: a
-        // pixel mixed from four samples of one colour is that colour, and sampling a few rows
-        // costs less than starting and ending a stretch.
-        static constexpr int shortestPlain = 4;
+        // Steady stretches shorter than this many blocks go with the mixing ones: a pixel
+        // mixed from four samples of a steady pair is the pair's mix across, and sampling a
+        // few rows costs less than starting and ending a stretch.
+        static constexpr int shortestSteady = 4;
         struct Stretch {
-            int end = 0;              // the row below its last
-            std::uint32_t colour = 0; // of every pixel in it, when plain
-            bool plain = false;
+            int end = 0;            // the row below its last
+            std::uint32_t left = 0; // a steady stretch's pair of pixels
+            std::uint32_t right = 0;
+            bool steady = false;
         };
         bool valid = false;
         const View* view = nullptr;
