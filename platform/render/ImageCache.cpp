@@ -381,7 +381,12 @@ const ScaledImage* ImageCache::scaled(const std::shared_ptr<const Image>& image,
     index(lv, base);
     const PixelRect area = key.visible;
     const Axis ax = makeAxis(x, w, lv.width, area.x0, area.x1);
-    const Axis ay = makeAxis(y, h, lv.height, area.y0, area.y1);
+    // A square picture placed alike on both axes, as a spot in the middle of the screen is,
+    // has the same axis twice: the differences to the placement are exact in 1/64 pixels.
+    const bool sameAxes = lv.width == lv.height && w == h && x - area.x0 == y - area.y0 &&
+                          area.width() == area.height();
+    const Axis rows = sameAxes ? Axis{} : makeAxis(y, h, lv.height, area.y0, area.y1);
+    const Axis& ay = sameAxes ? ax : rows;
     const std::vector<int> lastInRun = lastBefore(ax, lv.width);
     const int outW = area.width();
 
