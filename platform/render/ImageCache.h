@@ -16,7 +16,9 @@ namespace nocturo {
 // the same size and place as in an earlier frame costs one copy, not a resampling. Each picture
 // also keeps a chain of halvings, so that resampling to a new size reads at most twice as many
 // pixels as it writes, and knows the runs of one colour in its rows: a target pixel made only of
-// such a run is that colour, so resampling works by spans and computes pixels only at edges.
+// such a run is that colour, so resampling works by spans and computes pixels only at edges. A
+// picture that reads the same mirrored, as a round mask does, has only a quarter of its target
+// pixels worked out; the rest are copies.
 class ImageCache {
 public:
     // Where a picture goes, in target pixels: its rect (fractional) and the part that shows.
