@@ -255,14 +255,14 @@ TEST(RenderPainter, PictureDrawnAgainAtTheSamePlaceIsNotResampled) {
 
 // A picture that reads the same mirrored has half its target pixels copied from the other
 // half; they must be the pixels that computing each of them gives, but for the rounding of sums
-// taken in the other order. A clear pixel's colour,
-// which weighs nothing, breaks the picture's mirror image without changing what it draws.
+// taken in the other order. A clear pixel's colour, which weighs nothing, breaks the picture's
+// mirror image without changing what it draws.
 TEST(RenderPainter, MirroredPictureResamplesAsIfEveryPixelWereComputed) {
     auto mirrored = std::const_pointer_cast<Image>(discMask(60));
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 60; ++x) {
             std::uint8_t* p = mirrored->pixels.data() + (y * 60 + x) * 4;
-            if (p[3] != 0) // premultiplied-looking greys that grow away from the middle
+            if (p[3] != 0) // greys that grow away from the middle column
                 p[0] = p[1] = p[2] = static_cast<std::uint8_t>(std::abs(2 * x - 59) * 4);
         }
     auto broken = std::make_shared<Image>(*mirrored);
