@@ -12,6 +12,7 @@
 #include "platform/render/Blend.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -65,32 +66,46 @@ void subtract(const PixelRect& from, const PixelRect& hole, std::vector<PixelRec
         out.push_back({cut.x1, cut.y0, from.x1, cut.y1});
 }
 
+// For each f from 0 to 256, four 16-bit lanes of 256 - f and four of f: the weights of two
+// pixels side by side mixed by f / 256.
+struct alignas(16) MixWeights {
+    std::uint16_t lanes[8];
+};
+constexpr std::array<MixWeights, 257> mixWeights = [] {
+    std::array<MixWeights, 257> weights{};
+    for (std::uint16_t f = 0; f <= 256; ++f)
+        for (int k = 0; k < 4; ++k) {
+            weights[f].lanes[k] = static_cast<std::uint16_t>(256 - f);
+            weights[f].lanes[k + 4] = f;
+        }
+    return weights;
+}();
+
 // The bilinear mix of four pixels: `top` and `bottom` each point at two side by side, the left
 // and the right one, by fx and fy in 1/256: each byte becomes a + (b - a) f / 256, rounded,
 // across the top and bottom pairs first and then between them.
 std::uint32_t bilinear(const std::uint8_t* top, const std::uint8_t* bottom, std::uint32_t fx,
                        std::uint32_t fy) {
 #if defined(__SSE2__)
-    // Both pairs at once, a byte a 16-bit lane: no sum passes 255 * 256 + 128.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i both =
-        _mm_unpacklo_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top)),
-                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom)));
-    const __m128i left = _mm_unpacklo_epi8(both, zero), right = _mm_unpackhi_epi8(both, zero);
-    const __m128i half = _mm_set1_epi16(128);
-    const __m128i across = _mm_srli_epi16(
-        _mm_add_epi16(
-            _mm_add_epi16(_mm_mullo_epi16(left, _mm_set1_epi16(static_cast<short>(256 - fx))),
-                          _mm_mullo_epi16(right, _mm_set1_epi16(static_cast<short>(fx)))),
-            half),
-        8);
-    const __m128i down = _mm_srli_epi16(
-        _mm_add_epi16(
-            _mm_add_epi16(
-                _mm_mullo_epi16(across, _mm_set1_epi16(static_cast<short>(256 - fy))),
-                _mm_mullo_epi16(_mm_srli_si128(across, 8), _mm_set1_epi16(static_cast<short>(fy)))),
-            half),
-        8);
+    // Each pair a byte a 16-bit lane, the left pixel's four under 256 - f and the right's under
+    // f, so that one multiplication weighs both: no sum passes 255 * 256 + 128.
+    auto weights = [](std::uint32_t f) {
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(mixWeights[f].lanes));
+    };
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+    auto across = [&](const std::uint8_t* pair) {
+        const __m128i both =
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pair)), zero);
+        const __m128i weighed = _mm_mullo_epi16(both, weights(fx));
+        return _mm_add_epi16(weighed, _mm_srli_si128(weighed, 8));
+    };
+    // The top pair's mix in the low lanes, the bottom's in the high ones, then the two weighed
+    // the same way by fy.
+    const __m128i rows =
+        _mm_srli_epi16(_mm_add_epi16(_mm_unpacklo_epi64(across(top), across(bottom)), half), 8);
+    const __m128i weighed = _mm_mullo_epi16(rows, weights(fy));
+    const __m128i down =
+        _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(weighed, _mm_srli_si128(weighed, 8)), half), 8);
     return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(down, down)));
 #else
     // Two bytes a multiplication.
@@ -422,8 +437,9 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     struct Column {
         int ya = 0, yb = 0; // rows the view reaches; none when the column misses it
         int fa = 0, fb = 0; // rows it covers whole, a pixel inside the exact edge: [fa, fb]
-        int ua = 0, ub = 0;
-        double fx = 0.0, s = 1.0, coverX = 0.0;
+        int ua = 0;
+        double s = 1.0, coverX = 0.0;
+        double reachY = 0.0; // halfH s + 0.5: how far from the middle down it, a half pixel out
     };
     // How a column the view covers whole samples the snapshot: the row that screen row y reads,
     // (y + 0.5 - cy) / s + cy - 0.5, in fixed point with 32 bits of fraction, so that its whole
@@ -461,6 +477,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         c.yb = std::min(area.y1, static_cast<int>(std::ceil(cy + c.s * halfH)));
         c.fa = area.y1;
         c.fb = area.y0 - 1;
+        c.reachY = halfH * c.s + 0.5;
         // A pair of pixels is read as one: a view a pixel wide has only edges.
         if (c.coverX >= 1.0 && snap.pixels.width >= 2) {
             c.fa = static_cast<int>(std::ceil(cy - c.s * halfH + 0.5)) + 1;
@@ -470,17 +487,17 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         }
         double fu = cx + u - 0.5;
         int u0 = static_cast<int>(std::floor(fu));
-        c.fx = fu - u0;
+        const double fx = fu - u0;
         c.ua = std::clamp(u0, source.x0, source.x1 - 1);
-        c.ub = std::clamp(u0 + 1, source.x0, source.x1 - 1);
+        const int ub = std::clamp(u0 + 1, source.x0, source.x1 - 1);
         Sampler& sampler = samplers[static_cast<std::size_t>(x - area.x0)];
         sampler.row0 = std::llround((cy - cy * invS + 0.5 * invS - 0.5) * rowUnit);
-        sampler.rowStep = std::llround(invS * rowUnit);
+        sampler.rowStep = std::max<std::int64_t>(1, std::llround(invS * rowUnit));
         sampler.pair = static_cast<std::uint32_t>(c.ua) * 4;
-        sampler.fx256 = static_cast<std::uint32_t>(c.fx * 256.0 + 0.5);
+        sampler.fx256 = static_cast<std::uint32_t>(fx * 256.0 + 0.5);
         // A pair clamped to one pixel at an edge of the snapshot reads it beside a neighbour
         // inside the framebuffer, with all the weight on it.
-        if (c.ua == c.ub) {
+        if (c.ua == ub) {
             const bool left = c.ua + 1 < snap.pixels.width;
             sampler.pair = static_cast<std::uint32_t>(left ? c.ua : c.ua - 1) * 4;
             sampler.fx256 = left ? 0 : 256;
@@ -489,61 +506,43 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     auto column = [&](int x) -> const Column& {
         return cols[static_cast<std::size_t>(x - area.x0)];
     };
-    // The interval of [from, to) where `inside` holds, found by halving from `anchor`, its
-    // column nearest the eye, where a row crosses the view if it crosses it anywhere.
-    auto interval = [&](int from, int to, int anchor, auto inside) -> std::pair<int, int> {
+    // The interval of [from, to) where `inside` holds, from `anchor`, its column nearest the
+    // eye, where a row crosses the view if it crosses it anywhere. Row by row the interval's
+    // ends move a few columns at most, so they are followed from the row above's, `last`; the
+    // first row that crosses the view finds them by halving.
+    auto interval = [&](int from, int to, int anchor, std::pair<int, int>& last, auto inside) {
         if (from >= to || anchor < from || anchor >= to || !inside(anchor))
-            return {from, from};
-        int lo = from - 1, hi = anchor; // first inside in (lo, hi]
-        while (hi - lo > 1) {
-            int m = lo + (hi - lo) / 2;
-            (inside(m) ? hi : lo) = m;
+            return last = {from, from};
+        auto [start, end] = last;
+        if (start >= end) {
+            int lo = from - 1, hi = anchor; // first inside in (lo, hi]
+            while (hi - lo > 1) {
+                int m = lo + (hi - lo) / 2;
+                (inside(m) ? hi : lo) = m;
+            }
+            start = hi;
+            lo = anchor;
+            hi = to; // last inside in [lo, hi)
+            while (hi - lo > 1) {
+                int m = lo + (hi - lo) / 2;
+                (inside(m) ? lo : hi) = m;
+            }
+            end = lo + 1;
+        } else {
+            while (start > from && inside(start - 1))
+                --start;
+            while (start < anchor && !inside(start))
+                ++start;
+            while (end < to && inside(end))
+                ++end;
+            while (end - 1 > anchor && !inside(end - 1))
+                --end;
         }
-        int start = hi;
-        lo = anchor;
-        hi = to; // last inside in [lo, hi)
-        while (hi - lo > 1) {
-            int m = lo + (hi - lo) / 2;
-            (inside(m) ? lo : hi) = m;
-        }
-        return {start, lo + 1};
+        return last = {start, end};
     };
     // The height scale grows towards the edge that comes forward.
     const bool nearRight = sinA < 0.0;
 
-    // A pixel the view covers only in part: the exact coverage, over black.
-    auto edgePixel = [&](int x, int y) {
-        const Column& c = column(x);
-        std::uint8_t* out = target.at(x, y);
-        if (ownBlack)
-            std::memcpy(out, black, 4);
-        if (y < c.ya || y >= c.yb)
-            return;
-        double sy = y + 0.5 - cy;
-        double v = sy / c.s;
-        double cover = c.coverX * std::clamp((halfH - std::fabs(v)) * c.s + 0.5, 0.0, 1.0);
-        if (cover <= 0.0)
-            return;
-        double fv = cy + v - 0.5;
-        int v0 = static_cast<int>(std::floor(fv));
-        double fy = fv - v0;
-        int va = std::clamp(v0, source.y0, source.y1 - 1);
-        int vb = std::clamp(v0 + 1, source.y0, source.y1 - 1);
-        const std::uint8_t* p00 = snap.pixels.at(c.ua, va);
-        const std::uint8_t* p10 = snap.pixels.at(c.ub, va);
-        const std::uint8_t* p01 = snap.pixels.at(c.ua, vb);
-        const std::uint8_t* p11 = snap.pixels.at(c.ub, vb);
-        std::uint8_t rgba[4];
-        for (int k = 0; k < 3; ++k) {
-            double top = p00[k] + (p10[k] - p00[k]) * c.fx;
-            double bottom = p01[k] + (p11[k] - p01[k]) * c.fx;
-            rgba[k] =
-                static_cast<std::uint8_t>(std::clamp(top + (bottom - top) * fy, 0.0, 255.0) + 0.5);
-        }
-        rgba[3] = 255;
-        // The snapshot already holds the view's opacity.
-        blend::blendPixel(out, rgba, static_cast<std::uint32_t>(cover * 255.0 + 0.5));
-    };
     // Pixels the view covers whole go by columns. A column samples one pair of snapshot
     // columns, at rows that only grow down the screen, so a steady stretch down that pair is a
     // stretch of the column in one colour, the pair mixed across, and the row where the next
@@ -563,54 +562,57 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     // The columns sampled row by row: every column until its first stretch starts, since a
     // pixel mixed from its four samples is right whatever stretch it lies in.
     std::vector<std::uint64_t> watched((width + 63) / 64, ~std::uint64_t{0});
-    // Where each column enters each stretch it samples, found column by column and then
-    // sorted by row: a steady stretch's colour goes into the line and its column out of
-    // `watched`, a mixing one's column into it. The line's entry for a mixing column is never
+    // Each column waits for the row where it enters its next stretch, in a list for that row:
+    // `waiting[r]` is the first column due at row area.y0 + r and `nextDue[i]` the one after
+    // column i. At its row a steady stretch's colour goes into the line and its column out of
+    // `watched`, a mixing one's column into it; the line's entry for a mixing column is never
     // read, so every start writes its colour.
-    struct Start {
-        std::uint32_t column; // with the top bit set for a mixing stretch
-        std::uint32_t colour;
+    constexpr std::uint32_t none = ~0u;
+    std::vector<std::uint32_t> waiting(static_cast<std::size_t>(area.height()), none);
+    std::vector<std::uint32_t> nextDue(width, none);
+    std::vector<const Snapshot::Stretch*> entered(width, nullptr);
+    auto await = [&](std::uint32_t i, int row) {
+        const auto r = static_cast<std::size_t>(row - area.y0);
+        nextDue[i] = waiting[r];
+        waiting[r] = i;
     };
-    constexpr std::uint32_t mixing = 1u << 31;
-    std::vector<std::pair<std::size_t, Start>> found; // by row from the area's top
-    found.reserve(width * 4);
     for (std::size_t i = 0; i < width; ++i) {
         const Column& c = cols[i];
-        const Sampler& sampler = samplers[i];
-        int row = std::max(c.fa, area.y0);
-        const int lastRow = std::min(c.fb, area.y1 - 1);
-        if (row > lastRow)
+        const int row = std::max(c.fa, area.y0);
+        if (row > std::min(c.fb, area.y1 - 1))
             continue;
-        const Snapshot::Stretch* stretch =
-            stretches + snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
-        for (;;) {
-            // The stretch this row samples; a row may step over short ones.
-            const int v = wholeRow(rowAt(sampler, row));
-            while (stretch->end <= v)
-                ++stretch;
-            std::uint32_t colour = stretch->left;
-            if (stretch->steady && stretch->right != colour) {
-                const std::uint32_t pair[2] = {stretch->left, stretch->right};
-                const auto* bytes = reinterpret_cast<const std::uint8_t*>(pair);
-                colour = bilinear(bytes, bytes, sampler.fx256, 0);
-            }
-            found.push_back(
-                {static_cast<std::size_t>(row - area.y0),
-                 {static_cast<std::uint32_t>(i) | (stretch->steady ? 0 : mixing), colour}});
-            if (stretch->end > last)
-                break;
-            // The first row below that samples the stretch's end row: the sampled row grows by
-            // rowStep a row.
-            const std::int64_t toEnd = (std::int64_t{stretch->end} << 32) - sampler.row0;
-            row = static_cast<int>(
-                std::max<std::int64_t>(row + 1, (toEnd + sampler.rowStep - 1) / sampler.rowStep));
-            if (row > lastRow)
-                break;
-        }
+        entered[i] = stretches + snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
+        await(static_cast<std::uint32_t>(i), row);
     }
-    // The starts at row y are starts[due[y - area.y0]] up to starts[due[y + 1 - area.y0]].
-    std::vector<std::size_t> due;
-    const std::vector<Start> starts = byBucket(found, static_cast<std::size_t>(area.height()), due);
+    // Column i enters the stretch that row `row` samples, and waits for the next one.
+    auto enter = [&](std::uint32_t i, int row) {
+        const Column& c = cols[i];
+        const Sampler& sampler = samplers[i];
+        // A row may step over short stretches.
+        const int v = wholeRow(rowAt(sampler, row));
+        const Snapshot::Stretch* stretch = entered[i];
+        while (stretch->end <= v)
+            ++stretch;
+        entered[i] = stretch;
+        std::uint32_t colour = stretch->left;
+        if (stretch->steady && stretch->right != colour) {
+            const std::uint32_t pair[2] = {stretch->left, stretch->right};
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(pair);
+            colour = bilinear(bytes, bytes, sampler.fx256, 0);
+        }
+        line[i] = colour;
+        const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+        watched[i / 64] = (watched[i / 64] & ~bit) | (stretch->steady ? 0 : bit);
+        if (stretch->end > last)
+            return;
+        // The first row below that samples the stretch's end row: the sampled row grows by
+        // rowStep a row.
+        const std::int64_t toEnd = (std::int64_t{stretch->end} << 32) - sampler.row0;
+        const std::int64_t next =
+            std::max<std::int64_t>(row + 1, (toEnd + sampler.rowStep - 1) / sampler.rowStep);
+        if (next <= std::min(c.fb, area.y1 - 1))
+            await(i, static_cast<int>(next));
+    };
     // Column i's pixel at row y, mixed from its four samples.
     auto mix = [&](std::size_t i, int y, std::uint8_t* out) {
         const Sampler& sampler = samplers[i];
@@ -629,19 +631,42 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         std::memcpy(out, &mixed, 4);
     };
 
+    // A pixel the view covers only in part: its coverage, over black.
+    auto edgePixel = [&](int x, int y) {
+        const Column& c = column(x);
+        std::uint8_t* out = target.at(x, y);
+        if (ownBlack)
+            std::memcpy(out, black, 4);
+        if (y < c.ya || y >= c.yb)
+            return;
+        // Down the column the view reaches halfH s from the middle, with no division.
+        const double cover = c.coverX * std::clamp(c.reachY - std::fabs(y + 0.5 - cy), 0.0, 1.0);
+        if (cover <= 0.0)
+            return;
+        const auto i = static_cast<std::size_t>(x - area.x0);
+        std::uint8_t rgba[4];
+        if (snap.pixels.width >= 2)
+            mix(i, y, rgba);
+        else
+            std::memcpy(rgba, snap.pixels.at(c.ua, wholeRow(rowAt(samplers[i], y))), 4);
+        rgba[3] = 255;
+        // The snapshot already holds the view's opacity.
+        blend::blendPixel(out, rgba, static_cast<std::uint32_t>(cover * 255.0 + 0.5));
+    };
+    std::pair<int, int> reached{0, 0}, covered{0, 0}; // the row above's intervals
     for (int y = area.y0; y < area.y1; ++y) {
-        auto [reachA, reachB] =
-            interval(firstReach, lastReach + 1, nearRight ? lastReach : firstReach, [&](int x) {
-                const Column& c = column(x);
-                return y >= c.ya && y < c.yb;
-            });
+        auto [reachA, reachB] = interval(firstReach, lastReach + 1,
+                                         nearRight ? lastReach : firstReach, reached, [&](int x) {
+                                             const Column& c = column(x);
+                                             return y >= c.ya && y < c.yb;
+                                         });
         if (reachA >= reachB)
             reachA = reachB = area.x1;
-        auto [a, b] =
-            interval(firstWhole, lastWhole + 1, nearRight ? lastWhole : firstWhole, [&](int x) {
-                const Column& c = column(x);
-                return y >= c.fa && y <= c.fb;
-            });
+        auto [a, b] = interval(firstWhole, lastWhole + 1, nearRight ? lastWhole : firstWhole,
+                               covered, [&](int x) {
+                                   const Column& c = column(x);
+                                   return y >= c.fa && y <= c.fb;
+                               });
         if (a >= b)
             a = b = reachB;
         a = std::clamp(a, reachA, reachB);
@@ -655,13 +680,10 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         for (int x = b; x < reachB; ++x)
             edgePixel(x, y);
 
-        for (std::size_t k = due[static_cast<std::size_t>(y - area.y0)],
-                         end = due[static_cast<std::size_t>(y - area.y0) + 1];
-             k < end; ++k) {
-            const std::uint32_t i = starts[k].column & ~mixing;
-            const std::uint64_t bit = std::uint64_t{1} << (i % 64);
-            line[i] = starts[k].colour;
-            watched[i / 64] = (watched[i / 64] & ~bit) | ((starts[k].column & mixing) ? bit : 0);
+        for (std::uint32_t i = waiting[static_cast<std::size_t>(y - area.y0)]; i != none;) {
+            const std::uint32_t after = nextDue[i];
+            enter(i, y);
+            i = after;
         }
         if (a >= b)
             continue;
