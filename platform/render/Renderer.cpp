@@ -449,6 +449,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         std::int64_t row0 = 0, rowStep = 0; // the row at screen row 0, and its growth a row
         std::uint32_t pair = 0;             // the byte offset in a row of the pair's left pixel
         std::uint32_t fx256 = 0;            // the right one's weight, in 1/256
+        int lastRow = 0;                    // the last screen row it covers whole
+        const Snapshot::Stretch* entered = nullptr; // the stretch it samples now
     };
     constexpr double rowUnit = 4294967296.0;
     std::vector<Column> cols(static_cast<std::size_t>(area.width()));
@@ -570,7 +572,6 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     constexpr std::uint32_t none = ~0u;
     std::vector<std::uint32_t> waiting(static_cast<std::size_t>(area.height()), none);
     std::vector<std::uint32_t> nextDue(width, none);
-    std::vector<const Snapshot::Stretch*> entered(width, nullptr);
     auto await = [&](std::uint32_t i, int row) {
         const auto r = static_cast<std::size_t>(row - area.y0);
         nextDue[i] = waiting[r];
@@ -578,22 +579,23 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     };
     for (std::size_t i = 0; i < width; ++i) {
         const Column& c = cols[i];
+        Sampler& sampler = samplers[i];
         const int row = std::max(c.fa, area.y0);
-        if (row > std::min(c.fb, area.y1 - 1))
+        sampler.lastRow = std::min(c.fb, area.y1 - 1);
+        if (row > sampler.lastRow)
             continue;
-        entered[i] = stretches + snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
+        sampler.entered = stretches + snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
         await(static_cast<std::uint32_t>(i), row);
     }
     // Column i enters the stretch that row `row` samples, and waits for the next one.
     auto enter = [&](std::uint32_t i, int row) {
-        const Column& c = cols[i];
-        const Sampler& sampler = samplers[i];
+        Sampler& sampler = samplers[i];
         // A row may step over short stretches.
         const int v = wholeRow(rowAt(sampler, row));
-        const Snapshot::Stretch* stretch = entered[i];
+        const Snapshot::Stretch* stretch = sampler.entered;
         while (stretch->end <= v)
             ++stretch;
-        entered[i] = stretch;
+        sampler.entered = stretch;
         std::uint32_t colour = stretch->left;
         if (stretch->steady && stretch->right != colour) {
             const std::uint32_t pair[2] = {stretch->left, stretch->right};
@@ -610,7 +612,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         const std::int64_t toEnd = (std::int64_t{stretch->end} << 32) - sampler.row0;
         const std::int64_t next =
             std::max<std::int64_t>(row + 1, (toEnd + sampler.rowStep - 1) / sampler.rowStep);
-        if (next <= std::min(c.fb, area.y1 - 1))
+        if (next <= sampler.lastRow)
             await(i, static_cast<int>(next));
     };
     // Column i's pixel at row y, mixed from its four samples.
