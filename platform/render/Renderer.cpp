@@ -439,9 +439,9 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         int fa = 0, fb = 0; // rows it covers whole, a pixel inside the exact edge: [fa, fb]
         int ua = 0;
         double s = 1.0, coverX = 0.0;
-        double reachY = 0.0; // halfH s + 0.5: how far from the middle down it, a half pixel out
+        double reachY = 0.0; // halfH s + 0.5: how far the view reaches from the middle row
     };
-    // How a column the view covers whole samples the snapshot: the row that screen row y reads,
+    // How a column the view reaches samples the snapshot: the row that screen row y reads,
     // (y + 0.5 - cy) / s + cy - 0.5, in fixed point with 32 bits of fraction, so that its whole
     // part grows in exact steps down the column and the screen row where it reaches a given
     // snapshot row is a division; and the pair of pixels side by side that it mixes.
