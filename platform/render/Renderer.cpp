@@ -451,6 +451,10 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         std::uint32_t fx256 = 0;            // the right one's weight, in 1/256
         int lastRow = 0;                    // the last screen row it covers whole
         const Snapshot::Stretch* entered = nullptr; // the stretch it samples now
+        // In a mixing stretch, the snapshot rows its upper pair comes from, [rowFrom, rowTo],
+        // and where their pairs are: row v's at pairs[2 (rowPairs + v)].
+        int rowFrom = 0, rowTo = 0;
+        std::int64_t rowPairs = 0;
     };
     constexpr double rowUnit = 4294967296.0;
     std::vector<Column> cols(static_cast<std::size_t>(area.width()));
@@ -596,6 +600,9 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         while (stretch->end <= v)
             ++stretch;
         sampler.entered = stretch;
+        sampler.rowFrom = v;
+        sampler.rowTo = std::min(stretch->end - 1, last);
+        sampler.rowPairs = stretch->rowPairs;
         std::uint32_t colour = stretch->left;
         if (stretch->steady && stretch->right != colour) {
             const std::uint32_t pair[2] = {stretch->left, stretch->right};
@@ -630,6 +637,19 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         const auto fy = static_cast<std::uint32_t>(((row & 0xffffffff) + (1 << 23)) >> 24);
         const std::uint32_t mixed =
             bilinear(top + sampler.pair, bottom + sampler.pair, sampler.fx256, fy);
+        std::memcpy(out, &mixed, 4);
+    };
+
+    // The same for a column mixing down a stretch, from the stretch's pairs.
+    const std::uint32_t* const pairs = snap.pairs.data();
+    auto mixDown = [&](std::size_t i, int y, std::uint8_t* out) {
+        const Sampler& sampler = samplers[i];
+        const std::int64_t row = rowAt(sampler, y);
+        const std::int64_t v = std::clamp<std::int64_t>(row >> 32, sampler.rowFrom, sampler.rowTo);
+        const auto* top = reinterpret_cast<const std::uint8_t*>(
+            pairs + 2 * static_cast<std::size_t>(sampler.rowPairs + v));
+        const auto fy = static_cast<std::uint32_t>(((row & 0xffffffff) + (1 << 23)) >> 24);
+        const std::uint32_t mixed = bilinear(top, top + 8, sampler.fx256, fy);
         std::memcpy(out, &mixed, 4);
     };
 
@@ -702,7 +722,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
             while (bits != 0) {
                 const std::size_t i = word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
                 bits &= bits - 1;
-                mix(i, y, row + i * 4);
+                mixDown(i, y, row + i * 4);
             }
         }
     }
@@ -841,6 +861,30 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
         }
     }
     columnStarts[width] = stretches.size();
+
+    // The mixing stretches' pairs, each row's left pixel and the one beside it.
+    pairs.clear();
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::uint8_t* const column = pixels.at(over.x0 + static_cast<int>(x), 0);
+        const std::size_t right = x + 1 < width ? 4 : 0;
+        int start = over.y0;
+        for (std::size_t k = columnStarts[x]; k < columnStarts[x + 1]; ++k) {
+            Stretch& stretch = stretches[k];
+            if (!stretch.steady) {
+                stretch.rowPairs = static_cast<std::int32_t>(pairs.size() / 2) - start;
+                for (int y = start; y <= stretch.end; ++y) {
+                    const std::uint8_t* const p =
+                        column +
+                        static_cast<std::size_t>(std::min(y, over.y1 - 1)) * pixels.stride();
+                    std::uint32_t pair[2];
+                    std::memcpy(&pair[0], p, 4);
+                    std::memcpy(&pair[1], p + right, 4);
+                    pairs.insert(pairs.end(), pair, pair + 2);
+                }
+            }
+            start = stretch.end;
+        }
+    }
 }
 
 // [status] -------------------------------------------------------------------------------------

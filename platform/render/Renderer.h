@@ -86,6 +86,8 @@ private:
             std::uint32_t left = 0; // a steady stretch's pair of pixels
             std::uint32_t right = 0;
             bool steady = false;
+            // A mixing one's row v has its pair at pairs[2 (rowPairs + v)].
+            std::int32_t rowPairs = 0;
         };
         bool valid = false;
         const View* view = nullptr;
@@ -96,6 +98,10 @@ private:
         PixelRect stretchesOver;               // the turned area they are found in; empty: not yet
         std::vector<Stretch> stretches;        // column by column, each from the top down
         std::vector<std::size_t> columnStarts; // where each column's stretches begin, and an end
+        // Each mixing stretch's pairs of pixels side by side, row by row from its first to the
+        // one below its last (the last row of the area standing in for those past it): a
+        // column mixing down a stretch reads them one after the other.
+        std::vector<std::uint32_t> pairs;
         void findStretches(const PixelRect& over);
     };
 
