@@ -553,7 +553,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     // columns, at rows that only grow down the screen, so a steady stretch down that pair is a
     // stretch of the column in one colour, the pair mixed across, and the row where the next
     // stretch starts follows from where this one ends. Each row is a copy of the line of those
-    // colours, with the columns in a mixing stretch sampled over it.
+    // colours, with the columns in a mixing stretch sampled over it; the pixels on the view's
+    // edges are sampled the same way and laid over black by their coverage.
     const int first = source.y0, last = source.y1 - 1;
     const auto width = static_cast<std::size_t>(area.width());
     const std::uint8_t* const pixels = snap.pixels.pixels.data();
@@ -622,25 +623,22 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         if (next <= sampler.lastRow)
             await(i, static_cast<int>(next));
     };
-    // Column i's pixel at row y, mixed from its four samples.
+    // Column i's pixel at row y, mixed from its four samples in the snapshot, whose first and
+    // last rows stand in for those above and below it.
     auto mix = [&](std::size_t i, int y, std::uint8_t* out) {
         const Sampler& sampler = samplers[i];
         const std::int64_t row = rowAt(sampler, y);
         const std::uint8_t* top = pixels + static_cast<std::size_t>(wholeRow(row)) * stride;
         const std::uint8_t* bottom =
             pixels + static_cast<std::size_t>(wholeRow(row + (std::int64_t{1} << 32))) * stride;
-#if defined(__GNUC__)
-        // A mixing column reads the snapshot a row further down each row of the screen, too
-        // sparsely for the processor to see it coming: ask for the rows it reads next early.
-        __builtin_prefetch(bottom + 4 * stride + sampler.pair);
-#endif
         const auto fy = static_cast<std::uint32_t>(((row & 0xffffffff) + (1 << 23)) >> 24);
         const std::uint32_t mixed =
             bilinear(top + sampler.pair, bottom + sampler.pair, sampler.fx256, fy);
         std::memcpy(out, &mixed, 4);
     };
 
-    // The same for a column mixing down a stretch, from the stretch's pairs.
+    // The same for a column mixing down a stretch, from the stretch's pairs: the rows it reads
+    // lie in one cache line after another.
     const std::uint32_t* const pairs = snap.pairs.data();
     auto mixDown = [&](std::size_t i, int y, std::uint8_t* out) {
         const Sampler& sampler = samplers[i];
