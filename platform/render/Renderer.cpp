@@ -560,20 +560,26 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
     const std::uint8_t* const pixels = snap.pixels.pixels.data();
     // The snapshot row screen row y of a column samples, in 1/2^32 rows.
     auto rowAt = [](const Sampler& sampler, int y) { return sampler.row0 + y * sampler.rowStep; };
+    // The weight of the row below in such a sampled row, in 1/256.
+    auto rowBelow = [](std::int64_t row) {
+        return static_cast<std::uint32_t>(((row & 0xffffffff) + (1 << 23)) >> 24);
+    };
     auto wholeRow = [first, last](std::int64_t row) {
         return static_cast<int>(std::clamp<std::int64_t>(row >> 32, first, last));
     };
     const std::size_t stride = snap.pixels.stride();
     const Snapshot::Stretch* const stretches = snap.stretches.data();
-    std::vector<std::uint32_t> line(width);
-    // The columns sampled row by row: every column until its first stretch starts, since a
-    // pixel mixed from its four samples is right whatever stretch it lies in.
-    std::vector<std::uint64_t> watched((width + 63) / 64, ~std::uint64_t{0});
-    // Each column waits for the row where it enters its next stretch, in a list for that row:
-    // `waiting[r]` is the first column due at row area.y0 + r and `nextDue[i]` the one after
-    // column i. At its row a steady stretch's colour goes into the line and its column out of
-    // `watched`, a mixing one's column into it; the line's entry for a mixing column is never
-    // read, so every start writes its colour.
+    std::uint32_t blackColour;
+    std::memcpy(&blackColour, black, 4);
+    std::vector<std::uint32_t> line(width, blackColour);
+    // The columns in a mixing stretch, sampled row by row from its pairs.
+    std::vector<std::uint64_t> watched((width + 63) / 64, 0);
+    // Each column enters the stretch its first whole row samples before the rows are drawn,
+    // then waits for the row where it enters its next one, in a list for that row: `waiting[r]`
+    // is the first column due at row area.y0 + r and `nextDue[i]` the one after column i. On
+    // entering, a steady stretch's colour goes into the line and its column out of `watched`, a
+    // mixing one's column into it; the line's entry for a mixing column is never read, so every
+    // start writes its colour.
     constexpr std::uint32_t none = ~0u;
     std::vector<std::uint32_t> waiting(static_cast<std::size_t>(area.height()), none);
     std::vector<std::uint32_t> nextDue(width, none);
@@ -582,16 +588,6 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         nextDue[i] = waiting[r];
         waiting[r] = i;
     };
-    for (std::size_t i = 0; i < width; ++i) {
-        const Column& c = cols[i];
-        Sampler& sampler = samplers[i];
-        const int row = std::max(c.fa, area.y0);
-        sampler.lastRow = std::min(c.fb, area.y1 - 1);
-        if (row > sampler.lastRow)
-            continue;
-        sampler.entered = stretches + snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
-        await(static_cast<std::uint32_t>(i), row);
-    }
     // Column i enters the stretch that row `row` samples, and waits for the next one.
     auto enter = [&](std::uint32_t i, int row) {
         Sampler& sampler = samplers[i];
@@ -623,6 +619,16 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         if (next <= sampler.lastRow)
             await(i, static_cast<int>(next));
     };
+    for (std::size_t i = 0; i < width; ++i) {
+        const Column& c = cols[i];
+        Sampler& sampler = samplers[i];
+        const int row = std::max(c.fa, area.y0);
+        sampler.lastRow = std::min(c.fb, area.y1 - 1);
+        if (row > sampler.lastRow)
+            continue;
+        sampler.entered = stretches + snap.columnStarts[static_cast<std::size_t>(c.ua - source.x0)];
+        enter(static_cast<std::uint32_t>(i), row);
+    }
     // Column i's pixel at row y, mixed from its four samples in the snapshot, whose first and
     // last rows stand in for those above and below it.
     auto mix = [&](std::size_t i, int y, std::uint8_t* out) {
@@ -631,9 +637,8 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         const std::uint8_t* top = pixels + static_cast<std::size_t>(wholeRow(row)) * stride;
         const std::uint8_t* bottom =
             pixels + static_cast<std::size_t>(wholeRow(row + (std::int64_t{1} << 32))) * stride;
-        const auto fy = static_cast<std::uint32_t>(((row & 0xffffffff) + (1 << 23)) >> 24);
         const std::uint32_t mixed =
-            bilinear(top + sampler.pair, bottom + sampler.pair, sampler.fx256, fy);
+            bilinear(top + sampler.pair, bottom + sampler.pair, sampler.fx256, rowBelow(row));
         std::memcpy(out, &mixed, 4);
     };
 
@@ -646,8 +651,7 @@ void Renderer::drawTransition(Painter& painter, const Item& item) {
         const std::int64_t v = std::clamp<std::int64_t>(row >> 32, sampler.rowFrom, sampler.rowTo);
         const auto* top = reinterpret_cast<const std::uint8_t*>(
             pairs + 2 * static_cast<std::size_t>(sampler.rowPairs + v));
-        const auto fy = static_cast<std::uint32_t>(((row & 0xffffffff) + (1 << 23)) >> 24);
-        const std::uint32_t mixed = bilinear(top, top + 8, sampler.fx256, fy);
+        const std::uint32_t mixed = bilinear(top, top + 8, sampler.fx256, rowBelow(row));
         std::memcpy(out, &mixed, 4);
     };
 
