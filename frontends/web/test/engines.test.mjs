@@ -2,7 +2,8 @@
 // launch to the lit spot, a touch that turns the light off and on, a setting kept over a
 // reload, and a reload with the server gone. An engine that cannot start on this machine is
 // reported as skipped, with the reason, under its own name. A step whose page the engine's
-// driver gave up (engine.lost) is taken once more in a new browser, and the output says so.
+// driver gave up (engine.lost), or whose page never received a press the driver was asked for,
+// is taken once more in a new browser, and the output says so.
 //   node --test engines.test.mjs       (NOCTURO_SITE as for e2e.test.mjs)
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -54,10 +55,30 @@ async function toPage(page, { x, y }) {
   return { x: box.left + (x * box.width) / 320, y: box.top + (y * box.height) / 480 };
 }
 
-async function tap(page, at) {
+// The presses the page has received since its launch, counted before the page's own handlers
+// see them; undefined once the page has been reloaded.
+function countPresses() {
+  window.pressesReceived = 0;
+  document.addEventListener('pointerdown', () => ++window.pressesReceived, true);
+}
+
+// A press or lift at window point `at`; presses are counted, to tell a driver that loses one.
+async function pointer(page, kind, at) {
   const p = await toPage(page, at);
-  await page.pointer('down', p.x, p.y);
-  await page.pointer('up', p.x, p.y);
+  if (kind === 'down') ++page.pressesSent;
+  await page.pointer(kind, p.x, p.y);
+}
+
+async function tap(page, at) {
+  await pointer(page, 'down', at);
+  await pointer(page, 'up', at);
+}
+
+// Whether the driver was asked for more presses than the page received.
+async function lostPress(page) {
+  if (!page.pressesSent) return false;
+  const received = await page.evaluate(() => window.pressesReceived).catch(() => undefined);
+  return typeof received === 'number' && received < page.pressesSent;
 }
 
 for (const engine of engines) {
@@ -83,6 +104,13 @@ for (const engine of engines) {
     const launch = async () => {
       await page.open(`http://127.0.0.1:${server.port}/`);
       await waitForColour(page, centre, yellow, 60000);
+      // Input comes once the page has loaded whole, the module included.
+      await waitFor('the page never finished loading', async () => {
+        const state = await page.evaluate(() => document.readyState);
+        return { done: state === 'complete', seen: `it is ${state}` };
+      });
+      await page.evaluate(countPresses);
+      page.pressesSent = 0;
     };
 
     // Each test runs only when the engine runs; otherwise it says why it was skipped.
@@ -94,10 +122,16 @@ for (const engine of engines) {
       try {
         await body(t);
       } catch (error) {
-        if (!engine.lost?.(error)) throw error;
-        const printed = page.log?.().split('\n').slice(-5).join(' | ') || 'nothing';
-        t.diagnostic(`${engine.name} gave up its page (${error.message.split('\n')[0]}; ` +
-          `it printed: ${printed}); this step is taken again in a new browser`);
+        if (engine.lost?.(error)) {
+          const printed = page.log?.().split('\n').slice(-5).join(' | ') || 'nothing';
+          t.diagnostic(`${engine.name} gave up its page (${error.message.split('\n')[0]}; ` +
+            `it printed: ${printed}); this step is taken again in a new browser`);
+        } else if (await lostPress(page)) {
+          t.diagnostic(`${engine.name}'s driver was asked for a press the page never received ` +
+            `(${error.message.split('\n')[0]}); this step is taken again in a new browser`);
+        } else {
+          throw error;
+        }
         await page.close().catch(() => {});
         page = await engine.start();
         await launch();
@@ -108,10 +142,9 @@ for (const engine of engines) {
     visit('the page launches to the lit spot', launch);
 
     visit('a touch turns the light off and its lift on again', async () => {
-      const p = await toPage(page, centre);
-      await page.pointer('down', p.x, p.y);
+      await pointer(page, 'down', centre);
       await waitForColour(page, centre, black);
-      await page.pointer('up', p.x, p.y);
+      await pointer(page, 'up', centre);
       await waitForColour(page, centre, yellow);
     });
 
