@@ -867,7 +867,7 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
     // The mixing stretches' pairs, each row's left pixel and the one beside it.
     pairs.clear();
     for (std::size_t x = 0; x < width; ++x) {
-        const std::uint8_t* const column = pixels.at(over.x0 + static_cast<int>(x), 0);
+        const int column = over.x0 + static_cast<int>(x);
         const std::size_t right = x + 1 < width ? 4 : 0;
         int start = over.y0;
         for (std::size_t k = columnStarts[x]; k < columnStarts[x + 1]; ++k) {
@@ -875,9 +875,7 @@ void Renderer::Snapshot::findStretches(const PixelRect& over) {
             if (!stretch.steady) {
                 stretch.rowPairs = static_cast<std::int32_t>(pairs.size() / 2) - start;
                 for (int y = start; y <= stretch.end; ++y) {
-                    const std::uint8_t* const p =
-                        column +
-                        static_cast<std::size_t>(std::min(y, over.y1 - 1)) * pixels.stride();
+                    const std::uint8_t* const p = pixels.at(column, std::min(y, over.y1 - 1));
                     std::uint32_t pair[2];
                     std::memcpy(&pair[0], p, 4);
                     std::memcpy(&pair[1], p + right, 4);
