@@ -1,6 +1,6 @@
-// Rendering against the floor: each screen's full redraw, a spot resize, a flip and an unchanged
-// frame, next to a plain fill of the same framebuffer, at 1x, 2x and 3x. The table at the end
-// gives each one's cost as a multiple of the fill's at its scale.
+// Rendering against the floor: each screen's full redraw, a spot resize, the flips there and back
+// and an unchanged frame, next to a plain fill of the same framebuffer, at 1x, 2x and 3x. The table
+// at the end gives each one's cost as a multiple of the fill's at its scale.
 
 #include "bench/Ratios.h"
 #include "frontends/sim/Simulator.h"
@@ -77,20 +77,32 @@ void spotResize(benchmark::State& state) {
     }
 }
 
-// The flip to the settings, a quarter and three quarters of the way through: the painting
-// screen turning away, then the settings turning in, one frame of each in turn.
-void flip(benchmark::State& state) {
+// A flip a quarter and three quarters of the way through: the screen turning away, then the
+// next one turning in, one frame of each in turn.
+void turn(benchmark::State& state, const std::vector<std::string>& script) {
     float scale = static_cast<float>(state.range(0));
-    Screen screen(then(paintingScript, {"press goToSettings:", "wait 0.2"}));
+    Screen screen(script);
     Nocturo& app = *screen.sim.app();
     const double times[2] = {app.runLoop().now(), app.runLoop().now() + 0.4};
-    int turn = 0;
+    int half = 0;
     for (auto _ : state) {
-        turn ^= 1;
+        half ^= 1;
         benchmark::DoNotOptimize(screen.renderer->render(*app.window(), app.application(),
-                                                         times[turn], scale, screen.frame));
+                                                         times[half], scale, screen.frame));
         benchmark::ClobberMemory();
     }
+}
+
+// The flip to the settings.
+void flip(benchmark::State& state) {
+    turn(state, then(paintingScript, {"press goToSettings:", "wait 0.2"}));
+}
+
+// The flip back to the painting screen while the settings' scroll indicators still show from
+// the flash that greets them.
+void flipBack(benchmark::State& state) {
+    turn(state, then(paintingScript,
+                     {"press goToSettings:", "wait 1.2", "press finishSettings:", "wait 0.2"}));
 }
 
 void unchangedFrame(benchmark::State& state) {
@@ -110,6 +122,7 @@ BENCHMARK(paintingScreen)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond)
 BENCHMARK(settingsScreen)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(spotResize)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(flip)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(flipBack)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(unchangedFrame)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
 } // namespace

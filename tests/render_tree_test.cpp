@@ -228,6 +228,28 @@ TEST_F(RenderTransition, FlipNarrowsTheOldContentThenWidensTheNewOnBlack) {
     EXPECT_EQ(brightness(0, 0, 2, 40), 0);
 }
 
+// What a flip turns is drawn once and kept, but only while it stays as it was: scroll indicators
+// that go out while the view turns away go out in the flip too.
+TEST_F(RenderTransition, FlipTurnsAwayScrollIndicatorsOnlyWhileTheyShow) {
+    window.setFrame({0, 0, 40, 40});
+    container = add({0, 0, 40, 40}, Color::blackColor());
+    auto* scroll = add<ScrollView>({0, 0, 40, 40}, Color::clearColor(), container);
+    add({0, 0, 40, 200}, Color::clearColor(), scroll);
+    scroll->setContentSize({40, 200});
+    scroll->flashScrollIndicators(); // they show for one second
+    auto animation = std::make_shared<Animation>();
+    animation->type = TransitionType::flipFromLeft;
+    animation->duration = 4.0;
+    animation->fromSubviews = container->subviews();
+    scroll->removeFromSuperview();
+    container->layer().addAnimation(animation, "transition");
+    EXPECT_TRUE(renderer.render(window, application, 0.2, 1.0f, frame));
+    EXPECT_TRUE(renderer.render(window, application, 0.5, 1.0f, frame));
+    EXPECT_GT(brightness(0, 0, 40, 40), 0);
+    EXPECT_TRUE(renderer.render(window, application, 1.2, 1.0f, frame));
+    EXPECT_EQ(brightness(0, 0, 40, 40), 0);
+}
+
 // In perspective the edge that comes forward is taller than the one going back.
 TEST_F(RenderTransition, FlipsFromLeftAndRightTurnOppositeWays) {
     auto lit = [&](int x) {

@@ -752,13 +752,14 @@ Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool 
     mark(mark, *item.view, children);
     if (snap.valid && snap.stamp == stamp && snap.view == item.view && snap.area == area &&
         snap.pixels.width == target.width && snap.pixels.height == target.height &&
-        snap.scale == painter.scale())
+        snap.scale == painter.scale() && time_ >= snap.drawnAt && time_ < snap.goodUntil)
         return snap;
     if (snap.pixels.width != target.width || snap.pixels.height != target.height)
         snap.pixels.resize(target.width, target.height);
     copyRows(snap.pixels, target, area);
-    // Whatever in the layer changes with time, such as fading scroll indicators, makes the
-    // snapshot good for this frame only.
+    // Whatever in the layer changes with time, such as scroll indicators that go out after a
+    // flash, makes the snapshot good until that change only; shown by a drag, which gives no
+    // end, they make it good for this frame only.
     const double changeBefore = nextChange_;
     nextChange_ = std::numeric_limits<double>::infinity();
     {
@@ -766,7 +767,9 @@ Renderer::Snapshot& Renderer::snapshot(Painter& painter, const Item& item, bool 
         layer.clipToPixels(area);
         drawLayer(layer, item, children);
     }
-    snap.valid = !(nextChange_ < std::numeric_limits<double>::infinity());
+    snap.valid = true;
+    snap.drawnAt = time_;
+    snap.goodUntil = nextChange_;
     nextChange_ = std::min(changeBefore, nextChange_);
     snap.view = item.view;
     snap.stamp = stamp;

@@ -90,6 +90,10 @@ private:
             std::int32_t rowPairs = 0;
         };
         bool valid = false;
+        // The times it shows the layer as it is: from the frame it was drawn for until the
+        // layer changes by itself (scroll indicators that go out, say).
+        double drawnAt = 0.0;
+        double goodUntil = std::numeric_limits<double>::infinity();
         const View* view = nullptr;
         PixelRect area;
         float scale = 0.0f;
