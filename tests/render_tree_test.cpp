@@ -174,16 +174,24 @@ class RenderTransition : public RenderTree {
 protected:
     // A container going from a red child to a green one under a transition of one second.
     void start(const std::string& type) {
+        makeContainer();
+        add({0, 0, 40, 40}, Color::redColor(), container);
+        takeAway(type, 1.0);
+        add({0, 0, 40, 40}, Color::greenColor(), container);
+    }
+    void makeContainer() {
         window.setFrame({0, 0, 40, 40});
         container = add({0, 0, 40, 40}, Color::blackColor());
-        View* before = add({0, 0, 40, 40}, Color::redColor(), container);
+    }
+    // Takes the container's children away under an eased transition of `duration` seconds.
+    void takeAway(const std::string& type, double duration) {
         auto animation = std::make_shared<Animation>();
         animation->type = type;
-        animation->duration = 1.0;
+        animation->duration = duration;
         animation->timingFunction = TimingFunction::EaseInEaseOut;
         animation->fromSubviews = container->subviews();
-        before->removeFromSuperview();
-        add({0, 0, 40, 40}, Color::greenColor(), container);
+        for (View* child : animation->fromSubviews)
+            child->removeFromSuperview();
         container->layer().addAnimation(animation, "transition");
     }
     View* container = nullptr;
@@ -231,18 +239,12 @@ TEST_F(RenderTransition, FlipNarrowsTheOldContentThenWidensTheNewOnBlack) {
 // What a flip turns is drawn once and kept, but only while it stays as it was: scroll indicators
 // that go out while the view turns away go out in the flip too.
 TEST_F(RenderTransition, FlipTurnsAwayScrollIndicatorsOnlyWhileTheyShow) {
-    window.setFrame({0, 0, 40, 40});
-    container = add({0, 0, 40, 40}, Color::blackColor());
+    makeContainer();
     auto* scroll = add<ScrollView>({0, 0, 40, 40}, Color::clearColor(), container);
     add({0, 0, 40, 200}, Color::clearColor(), scroll);
     scroll->setContentSize({40, 200});
     scroll->flashScrollIndicators(); // they show for one second
-    auto animation = std::make_shared<Animation>();
-    animation->type = TransitionType::flipFromLeft;
-    animation->duration = 4.0;
-    animation->fromSubviews = container->subviews();
-    scroll->removeFromSuperview();
-    container->layer().addAnimation(animation, "transition");
+    takeAway(TransitionType::flipFromLeft, 4.0);
     EXPECT_TRUE(renderer.render(window, application, 0.2, 1.0f, frame));
     EXPECT_TRUE(renderer.render(window, application, 0.5, 1.0f, frame));
     EXPECT_GT(brightness(0, 0, 40, 40), 0);

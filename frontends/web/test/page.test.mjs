@@ -12,6 +12,11 @@ import { servedInChromium, site } from './served.mjs';
 const yellow = [255, 255, 0];
 const black = [0, 0, 0];
 const centre = { x: 160, y: 240 };
+// The painting screen's settings control; the settings screen's title bar and its Done button.
+const settingsControl = { x: 303, y: 465 };
+const settingsBar = { x: 20, y: 50 };
+const settingsBarColour = [36, 36, 43];
+const doneButton = { x: 278, y: 42 };
 // No channel above this, on black, is lit enough to show in a photograph exposed for the light.
 const darkest = 26;
 
@@ -61,6 +66,11 @@ async function fingers(page) {
 
 async function canvasBox(page) {
   return page.locator('#screen').boundingBox();
+}
+
+// The page coordinates of a point of the 320 x 480 point screen in the canvas's box.
+function onScreen(box, { x, y }) {
+  return { x: box.x + (x * box.width) / 320, y: box.y + (y * box.height) / 480 };
 }
 
 test('a finger on the black bars is a finger at the nearest edge of the screen',
@@ -153,7 +163,7 @@ test('on the painting screen nothing of the page around the canvas is lit', { ti
     // On the settings screen the button shows as it was.
     const touch = await fingers(page);
     const box = await canvasBox(page);
-    await touch.tap({ x: box.x + (303 * box.width) / 320, y: box.y + (465 * box.height) / 480 });
+    await touch.tap(onScreen(box, settingsControl));
     await page.waitForFunction(() => !document.body.classList.contains('painting'));
     assert.equal(await page.locator('#fullscreen').evaluate((b) => getComputedStyle(b).color),
       'rgb(119, 119, 119)');
@@ -344,7 +354,7 @@ test('a drag that resizes the spot: its frame intervals', { timeout: 90000 }, as
   await openLit(page);
   await waitForColour(page, { x: 275, y: 157 }, yellow);
   const box = await canvasBox(page);
-  const at = (y) => ({ x: box.x + box.width / 2, y: box.y + (y * box.height) / 480 });
+  const at = (y) => onScreen(box, { x: 160, y });
   const touch = await fingers(page);
   await touch.down(at(420));
   await page.evaluate(() => {
@@ -396,12 +406,12 @@ test('the flips to the settings and back: their frame intervals', { timeout: 900
     await openLit(page);
     const box = await canvasBox(page);
     const touch = await fingers(page);
-    const flip = async (name, { x, y }) => {
+    const flip = async (name, at) => {
       await page.evaluate(() => {
         window.frameTimes = [];
         window.recording = true;
       });
-      await touch.tap({ x: box.x + (x * box.width) / 320, y: box.y + (y * box.height) / 480 });
+      await touch.tap(onScreen(box, at));
       await new Promise((done) => setTimeout(done, 1400));
       const times = await page.evaluate(() => {
         window.recording = false;
@@ -415,9 +425,9 @@ test('the flips to the settings and back: their frame intervals', { timeout: 900
       console.log(`page.test: ${figures}`);
       assert.ok(frames.count >= 10, figures);
     };
-    await flip('flip to the settings', { x: 303, y: 465 });
-    await waitForColour(page, { x: 20, y: 50 }, [36, 36, 43]);
-    await flip('flip back', { x: 278, y: 42 });
+    await flip('flip to the settings', settingsControl);
+    await waitForColour(page, settingsBar, settingsBarColour);
+    await flip('flip back', doneButton);
     await waitForColour(page, centre, yellow);
     await context.close();
   });
