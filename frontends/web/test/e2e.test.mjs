@@ -4,7 +4,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { startServer } from '../serve.mjs';
-import { servedInChromium, site } from './served.mjs';
+import { launchFadeRest, servedInChromium, site } from './served.mjs';
 
 const yellow = [255, 255, 0];
 const red = [255, 0, 0];
@@ -79,6 +79,13 @@ async function openPage(page) {
   await page.goto(served.origin, { waitUntil: 'commit' });
 }
 
+// Opens the site and waits until the lit spot takes touches.
+async function openLit(page) {
+  await openPage(page);
+  await waitForColour(page, centre, yellow);
+  await page.waitForTimeout(launchFadeRest);
+}
+
 // The settings screen is up when its title bar shows.
 const settingsBar = { x: 20, y: 50 };
 const settingsBarColour = [36, 36, 43];
@@ -102,8 +109,7 @@ test('the page shows the launch view, then the lit spot', { timeout: 60000 }, as
     };
     requestAnimationFrame(sample);
   });
-  await openPage(page);
-  await waitForColour(page, centre, yellow);
+  await openLit(page);
   const samples = await page.evaluate(() => window.samples);
   const launch = samples.findIndex((s) => s.head.every((v) => v > 200));
   const lit = samples.findIndex((s) => near(s.centre, yellow) && near(s.head, yellow));
@@ -117,8 +123,7 @@ test('the page shows the launch view, then the lit spot', { timeout: 60000 }, as
 test('a touch in off mode 2 darkens the light under the finger until it lifts',
   { timeout: 60000 }, async () => {
     const { context, page } = await phone();
-    await openPage(page);
-    await waitForColour(page, centre, yellow);
+    await openLit(page);
     const touch = await fingers(page);
     await touch.down({ x: 150, y: 250 });
     await waitForColour(page, { x: 150, y: 250 }, black);
@@ -138,8 +143,7 @@ test('a touch in off mode 2 darkens the light under the finger until it lifts',
 
 test('a setting changed on the settings screen survives a reload', { timeout: 90000 }, async () => {
   const { context, page } = await phone();
-  await openPage(page);
-  await waitForColour(page, centre, yellow);
+  await openLit(page);
   const touch = await fingers(page);
   await touch.tap({ x: 303, y: 465 });
   await waitForColour(page, settingsBar, settingsBarColour);
@@ -271,8 +275,7 @@ test('a broken interface file stops the launch with a clear message', { timeout:
 
 test('the help control opens the help page of this site', { timeout: 60000 }, async () => {
   const { context, page } = await phone();
-  await openPage(page);
-  await waitForColour(page, centre, yellow);
+  await openLit(page);
   const touch = await fingers(page);
   await touch.tap({ x: 303, y: 465 });
   await waitForColour(page, settingsBar, settingsBarColour);
@@ -315,8 +318,7 @@ test('the screen is kept awake, and again when the page shows again', { timeout:
         }),
       });
     });
-    await openPage(page);
-    await waitForColour(page, centre, yellow);
+    await openLit(page);
     await page.waitForFunction(() => window.wakeLocks.length === 1);
     assert.equal(await page.evaluate(() => window.wakeLocks[0].type), 'screen');
     await page.evaluate(() => window.setVisibility('hidden'));
@@ -328,8 +330,7 @@ test('the screen is kept awake, and again when the page shows again', { timeout:
 test('full screen on request, and the light fills any window shape', { timeout: 60000 },
   async () => {
     const { context, page } = await phone();
-    await openPage(page);
-    await waitForColour(page, centre, yellow);
+    await openLit(page);
     const button = page.locator('#fullscreen');
     await button.click();
     await page.waitForFunction(() => document.fullscreenElement !== null);

@@ -8,7 +8,7 @@
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { engines } from './engines.mjs';
-import { site } from './served.mjs';
+import { launchFadeRest, site } from './served.mjs';
 import { startServer } from '../serve.mjs';
 
 const yellow = [255, 255, 0];
@@ -28,6 +28,8 @@ function readColours(points) {
 
 const near = (a, b) => Boolean(a) && a.every((v, i) => Math.abs(v - b[i]) <= 3);
 
+const pause = (ms) => new Promise((done) => setTimeout(done, ms));
+
 async function waitFor(what, check, timeout = 30000) {
   const end = Date.now() + timeout;
   let last;
@@ -35,7 +37,7 @@ async function waitFor(what, check, timeout = 30000) {
     last = await check();
     if (last.done) return;
     if (Date.now() > end) assert.fail(`${what}: ${last.seen}`);
-    await new Promise((done) => setTimeout(done, 100));
+    await pause(100);
   }
 }
 
@@ -109,6 +111,7 @@ for (const engine of engines) {
         const state = await page.evaluate(() => document.readyState);
         return { done: state === 'complete', seen: `it is ${state}` };
       });
+      await pause(launchFadeRest);
       await page.evaluate(countPresses);
       page.pressesSent = 0;
     };

@@ -6,7 +6,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { startServer } from '../serve.mjs';
-import { servedInChromium, site } from './served.mjs';
+import { launchFadeRest, servedInChromium, site } from './served.mjs';
 
 
 const yellow = [255, 255, 0];
@@ -43,9 +43,11 @@ async function waitForColour(page, { x, y }, rgb) {
   }, { x, y, rgb }, { timeout: 30000, polling: 'raf' });
 }
 
+// Opens the site and waits until the lit spot takes touches.
 async function openLit(page) {
   await page.goto(served.origin, { waitUntil: 'commit' });
   await waitForColour(page, centre, yellow);
+  await page.waitForTimeout(launchFadeRest);
 }
 
 // Fingers through the browser's touch input, at page coordinates (CSS pixels).

@@ -12,6 +12,11 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 export const site = process.env.NOCTURO_SITE ||
   path.join(here, '..', '..', '..', 'build', 'web', 'frontends', 'web', 'site');
 
+// The launch picture fades into the lit spot, and the screen takes no touch until the fade is
+// over. For the fade's last 60 ms the spot is within 3 levels of its colour already, so a test
+// that has just seen the lit spot waits this long (ms) before it touches the light.
+export const launchFadeRest = 250;
+
 // { browser, server, origin }, filled in once the file's tests begin.
 export function servedInChromium() {
   const served = { browser: null, server: null, origin: null };
