@@ -4,7 +4,10 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { startServer } from '../serve.mjs';
-import { launchFadeRest, servedInChromium, site } from './served.mjs';
+import {
+  doneButton, launchFadeRest, servedInChromium, settingsBar, settingsBarColour, settingsControl,
+  site,
+} from './served.mjs';
 
 const yellow = [255, 255, 0];
 const red = [255, 0, 0];
@@ -86,10 +89,6 @@ async function openLit(page) {
   await page.waitForTimeout(launchFadeRest);
 }
 
-// The settings screen is up when its title bar shows.
-const settingsBar = { x: 20, y: 50 };
-const settingsBarColour = [36, 36, 43];
-
 test('the page shows the launch view, then the lit spot', { timeout: 60000 }, async () => {
   const { context, page } = await phone();
   // Samples two points of every frame the canvas shows: the head of the launch picture's trail,
@@ -145,12 +144,12 @@ test('a setting changed on the settings screen survives a reload', { timeout: 90
   const { context, page } = await phone();
   await openLit(page);
   const touch = await fingers(page);
-  await touch.tap({ x: 303, y: 465 });
+  await touch.tap(settingsControl);
   await waitForColour(page, settingsBar, settingsBarColour);
   // Spot colour: the second of six segments, red.
   await touch.tap({ x: 85, y: 186 });
   await page.waitForFunction(() => localStorage.getItem('colorIndex') === '1');
-  await touch.tap({ x: 278, y: 42 });
+  await touch.tap(doneButton);
   await waitForColour(page, centre, red);
 
   await page.reload({ waitUntil: 'commit' });
@@ -277,7 +276,7 @@ test('the help control opens the help page of this site', { timeout: 60000 }, as
   const { context, page } = await phone();
   await openLit(page);
   const touch = await fingers(page);
-  await touch.tap({ x: 303, y: 465 });
+  await touch.tap(settingsControl);
   await waitForColour(page, settingsBar, settingsBarColour);
   // Drags the settings up to their end, beside the controls, then taps "Tips and tricks".
   await touch.down({ x: 5, y: 400 });

@@ -8,7 +8,9 @@
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { engines } from './engines.mjs';
-import { launchFadeRest, site } from './served.mjs';
+import {
+  doneButton, launchFadeRest, settingsBar, settingsBarColour, settingsControl, site,
+} from './served.mjs';
 import { startServer } from '../serve.mjs';
 
 const yellow = [255, 255, 0];
@@ -152,15 +154,14 @@ for (const engine of engines) {
     });
 
     visit('a setting chosen on the settings screen is kept over a reload', async () => {
-      await tap(page, { x: 303, y: 465 });
-      // The settings screen's title bar.
-      await waitForColour(page, { x: 20, y: 50 }, [36, 36, 43]);
+      await tap(page, settingsControl);
+      await waitForColour(page, settingsBar, settingsBarColour);
       await tap(page, { x: 85, y: 186 });
       await waitFor('the red spot colour was never stored', async () => {
         const stored = await page.evaluate(() => localStorage.getItem('colorIndex'));
         return { done: stored === '1', seen: `colorIndex is ${stored}` };
       });
-      await tap(page, { x: 278, y: 42 });
+      await tap(page, doneButton);
       await waitForColour(page, centre, red);
       await page.reload();
       await waitForColour(page, centre, red, 60000);

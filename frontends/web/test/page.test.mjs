@@ -6,17 +6,15 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { startServer } from '../serve.mjs';
-import { launchFadeRest, servedInChromium, site } from './served.mjs';
+import {
+  doneButton, launchFadeRest, servedInChromium, settingsBar, settingsBarColour, settingsControl,
+  site,
+} from './served.mjs';
 
 
 const yellow = [255, 255, 0];
 const black = [0, 0, 0];
 const centre = { x: 160, y: 240 };
-// The painting screen's settings control; the settings screen's title bar and its Done button.
-const settingsControl = { x: 303, y: 465 };
-const settingsBar = { x: 20, y: 50 };
-const settingsBarColour = [36, 36, 43];
-const doneButton = { x: 278, y: 42 };
 // No channel above this, on black, is lit enough to show in a photograph exposed for the light.
 const darkest = 26;
 
@@ -150,8 +148,6 @@ function describeLit(lit) {
 async function paintingAtRest(page) {
   await openLit(page);
   await page.waitForFunction(() => document.body.classList.contains('painting'));
-  // The launch picture's fade has ended when its trail's head shows the spot's colour.
-  await waitForColour(page, { x: 275, y: 157 }, yellow);
 }
 
 test('on the painting screen nothing of the page around the canvas is lit', { timeout: 60000 },
@@ -354,7 +350,6 @@ test('a drag that resizes the spot: its frame intervals', { timeout: 90000 }, as
   await page.addInitScript(() => localStorage.setItem('adjustSpotSize', 'true'));
   await recordFrames(page);
   await openLit(page);
-  await waitForColour(page, { x: 275, y: 157 }, yellow);
   const box = await canvasBox(page);
   const at = (y) => onScreen(box, { x: 160, y });
   const touch = await fingers(page);

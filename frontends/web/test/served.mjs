@@ -17,6 +17,13 @@ export const site = process.env.NOCTURO_SITE ||
 // that has just seen the lit spot waits this long (ms) before it touches the light.
 export const launchFadeRest = 250;
 
+// Points of the 320 x 480 point screen: the painting screen's settings control; the settings
+// screen's title bar, the colour it shows once that screen is up, and its Done button.
+export const settingsControl = { x: 303, y: 465 };
+export const settingsBar = { x: 20, y: 50 };
+export const settingsBarColour = [36, 36, 43];
+export const doneButton = { x: 278, y: 42 };
+
 // { browser, server, origin }, filled in once the file's tests begin.
 export function servedInChromium() {
   const served = { browser: null, server: null, origin: null };
